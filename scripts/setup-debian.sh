@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Vantile needs.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake pkg-config clang libclang-rt-14-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev libpng-dev libimagequant-dev
+  libgtest-dev libgmock-dev googletest
+  # end-to-end tests: X server, window manager, panel, input, screenshots
+  xvfb xauth openbox tint2 xdotool x11-utils wmctrl imagemagick
+  python3 dbus-x11 at-spi2-core
+  # icon corpus and reference tools for the image helper's tests and benchmark
+  icoutils pngquant adwaita-icon-theme hicolor-icon-theme
+  shared-mime-info desktop-file-utils
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${packages[@]}"

@@ -1,0 +1,58 @@
+// The main program's settings: the record the window works on, and the rules
+// that read it from and write it to the registry. Settings are read once at
+// start-up and written once at exit; nothing is stored in between.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/registry_store.h"
+
+namespace vantile {
+
+struct Settings {
+  std::string HomePage;
+  std::string CurrentAddress;  // the start page after loading; "LastPage" at exit
+  bool LoadLast = false;
+  bool ShowTaskbar = false;
+  bool NoScrollbars = false;
+  std::string SourceEditor;
+  bool EnableImages = false;
+  bool EnableSound = false;
+  bool EnableVideo = false;
+  bool EnableScripting = false;
+  bool EnableActiveX = false;
+  bool EnableJava = false;
+  bool RunAtStartup = false;
+  std::int32_t ProgramCount = 0;
+  std::vector<std::string> Programs;  // empty while ProgramCount <= 0
+};
+
+inline constexpr const char* kSettingsSection = "Software\\Quorel\\Vantile";
+inline constexpr const char* kProgramsSection = "Software\\Quorel\\Vantile\\Programs";
+inline constexpr const char* kRunSection = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kRunValueName = "Vantile";
+inline constexpr const char* kDefaultSourceEditor = "notepad.exe";
+
+// Fills the fields from the registry. A key that cannot be opened leaves its
+// fields as they were, except RunAtStartup, which becomes false.
+void LoadSettings(RegistryStore& store, Settings& settings);
+
+// Writes every field. `run_command` is the text of the Run value when
+// RunAtStartup is set: the full path of the running program.
+void SaveSettings(RegistryStore& store, const Settings& settings, const std::string& run_command);
+
+// DLCTL_ flag values handed to the browser.
+inline constexpr std::uint32_t DLCTL_DLIMAGES = 0x10;
+inline constexpr std::uint32_t DLCTL_VIDEOS = 0x20;
+inline constexpr std::uint32_t DLCTL_BGSOUNDS = 0x40;
+inline constexpr std::uint32_t DLCTL_NO_SCRIPTS = 0x80;
+inline constexpr std::uint32_t DLCTL_NO_JAVA = 0x100;
+inline constexpr std::uint32_t DLCTL_NO_RUNACTIVEXCTLS = 0x200;
+inline constexpr std::uint32_t DLCTL_NO_DLACTIVEXCTLS = 0x400;
+inline constexpr std::uint32_t DLCTL_NO_CLIENTPULL = 0x20000000;
+
+std::uint32_t DownloadControlFlags(const Settings& settings);
+
+}  // namespace vantile

@@ -1,0 +1,232 @@
+"""End-to-end test harness: a private X server with a window manager (and,
+when asked, a panel), private HOME and XDG folders, and helpers to find
+windows, read their geometry, press keys and take screenshots.
+
+Every test gets its own display and folders, so tests never see each other
+or the real user's settings.
+"""
+import contextlib
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+BUILD_DIR = os.environ.get("VANTILE_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
+BUILD_DIR = os.path.abspath(BUILD_DIR)
+SCREEN = (1280, 800)
+
+
+def _free_display():
+    for n in range(90, 400):
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return n
+    raise RuntimeError("no free X display number")
+
+
+class Desktop:
+    """A running X session. Use as a context manager."""
+
+    def __init__(self, panel=False, panel_position="bottom", window_manager=True):
+        self.panel = panel
+        self.panel_position = panel_position
+        self.window_manager = window_manager
+        self.procs = []
+        self.tmp = tempfile.mkdtemp(prefix="vantile-e2e-")
+        self.home = os.path.join(self.tmp, "home")
+        self.config = os.path.join(self.home, ".config")
+        self.data = os.path.join(self.home, ".local", "share")
+        self.runtime = os.path.join(self.tmp, "run")
+        for d in (self.home, self.config, self.data, self.runtime):
+            os.makedirs(d, exist_ok=True)
+        os.chmod(self.runtime, 0o700)
+        self.display = None
+        self.env = None
+
+    # -- life cycle -------------------------------------------------------
+    def __enter__(self):
+        for attempt in range(5):
+            n = _free_display()
+            xvfb = subprocess.Popen(
+                ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-ac"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.time() + 10
+            while time.time() < deadline and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                if xvfb.poll() is not None:
+                    break
+                time.sleep(0.05)
+            if xvfb.poll() is None and os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                self.display = f":{n}"
+                self.procs.append(xvfb)
+                break
+            xvfb.kill()
+        else:
+            raise RuntimeError("Xvfb did not start")
+
+        self.env = dict(os.environ)
+        for key in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_SESSION_TYPE"):
+            self.env.pop(key, None)
+        self.env.update({
+            "DISPLAY": self.display,
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": self.config,
+            "XDG_DATA_HOME": self.data,
+            "XDG_RUNTIME_DIR": self.runtime,
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "GDK_BACKEND": "x11",
+            "NO_AT_BRIDGE": "1",
+            "GTK_A11Y": "none",
+            "LC_ALL": "C.UTF-8",
+        })
+        bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
+                             env=self.env, capture_output=True, text=True)
+        if bus.returncode == 0:
+            lines = bus.stdout.split()
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = lines[0]
+            self._bus_pid = int(lines[1])
+        else:
+            self._bus_pid = None
+        if self.window_manager:
+            self.start(["openbox", "--sm-disable"])
+            self.wait_for(lambda: self._wm_running(), 10, "window manager")
+        if self.panel:
+            self.start_panel()
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def close(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                with contextlib.suppress(ProcessLookupError):
+                    os.killpg(p.pid, signal.SIGTERM) if p.pid == os.getpgid(p.pid) else p.terminate()
+        for p in reversed(self.procs):
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+        if self._bus_pid:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(self._bus_pid, signal.SIGTERM)
+        self.procs = []
+        if os.environ.get("VANTILE_KEEP_E2E") is None:
+            shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def start(self, argv, **kw):
+        """Starts a helper process of the session (ended with it)."""
+        p = subprocess.Popen(argv, env=kw.pop("env", self.env), stdout=kw.pop("stdout", subprocess.DEVNULL),
+                             stderr=kw.pop("stderr", subprocess.DEVNULL), **kw)
+        self.procs.append(p)
+        return p
+
+    def start_panel(self):
+        cfg = os.path.join(self.tmp, "tint2rc")
+        with open(cfg, "w") as f:
+            f.write(f"panel_position = {self.panel_position} center horizontal\n"
+                    "panel_size = 100% 40\npanel_items = T\nstrut_policy = follow_size\n"
+                    "panel_dock = 0\nwm_menu = 0\npanel_layer = top\n"
+                    "background_color = #303030 100\n")
+        self.start(["tint2", "-c", cfg])
+        self.wait_for(lambda: self.dock_windows(), 10, "panel")
+
+    # -- queries ------------------------------------------------------------
+    def run(self, argv, check=True, **kw):
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True, check=check, **kw)
+
+    def _wm_running(self):
+        r = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
+        return "window id" in r.stdout
+
+    @staticmethod
+    def wait_for(predicate, timeout, what="condition"):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            value = predicate()
+            if value:
+                return value
+            time.sleep(0.1)
+        raise AssertionError(f"timed out after {timeout}s waiting for {what}")
+
+    def windows(self, name=None, class_name=None, pid=None, only_visible=True):
+        argv = ["xdotool", "search"]
+        if only_visible:
+            argv.append("--onlyvisible")
+        if pid is not None:
+            argv += ["--pid", str(pid)]
+        if name is not None:
+            argv += ["--name", name]
+        elif class_name is not None:
+            argv += ["--class", class_name]
+        elif pid is None:
+            argv += ["--name", "."]
+        r = self.run(argv, check=False)
+        return [int(w) for w in r.stdout.split()]
+
+    def wait_for_window(self, timeout=30, **kw):
+        return self.wait_for(lambda: self.windows(**kw), timeout, f"window {kw}")[0]
+
+    def geometry(self, wid):
+        """(x, y, width, height) of the window's frame on the screen."""
+        r = self.run(["xwininfo", "-id", str(wid)])
+        vals = {}
+        for line in r.stdout.splitlines():
+            line = line.strip()
+            for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
+                if line.startswith(key + ":"):
+                    vals[key] = int(line.split(":")[1])
+        return (vals["Absolute upper-left X"], vals["Absolute upper-left Y"], vals["Width"], vals["Height"])
+
+    def is_mapped(self, wid):
+        r = self.run(["xwininfo", "-id", str(wid)], check=False)
+        return "IsViewable" in r.stdout
+
+    def dock_windows(self):
+        """Every top-level window of type _NET_WM_WINDOW_TYPE_DOCK, mapped or not."""
+        r = self.run(["xwininfo", "-root", "-children"], check=False)
+        docks = []
+        for line in r.stdout.splitlines():
+            line = line.strip()
+            if not line.startswith("0x"):
+                continue
+            wid = int(line.split()[0], 16)
+            t = self.run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_TYPE"], check=False).stdout
+            if "_NET_WM_WINDOW_TYPE_DOCK" in t:
+                docks.append(wid)
+        return docks
+
+    def workarea(self):
+        r = self.run(["xprop", "-root", "_NET_WORKAREA"], check=False).stdout
+        if "=" not in r:
+            return (0, 0) + SCREEN
+        nums = [int(v) for v in r.split("=")[1].replace(",", " ").split()[:4]]
+        return tuple(nums)
+
+    def key(self, *keys, window=None):
+        argv = ["xdotool", "key"]
+        if window is not None:
+            argv += ["--window", str(window)]
+        self.run(argv + list(keys))
+
+    def click(self, x, y, button=1):
+        self.run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", "click", str(button)])
+
+    def screenshot(self, path):
+        self.run(["import", "-display", self.display, "-window", "root", path])
+        return path
+
+
+def build_path(*parts):
+    return os.path.join(BUILD_DIR, *parts)
+
+
+class DesktopTestCase(unittest.TestCase):
+    """Base class: self.desktop is a fresh session per test."""
+    panel = False
+
+    def setUp(self):
+        self.desktop = Desktop(panel=self.panel).__enter__()
+        self.addCleanup(self.desktop.close)
