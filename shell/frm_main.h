@@ -1,0 +1,142 @@
+// frmMain: the main window's behaviour. It owns the program's state record,
+// runs start-up, the activate step and shutdown in their fixed order, answers
+// the browser's requests (link guard, page commands, message boxes, context
+// menu) and dispatches menu ids and keys. It only talks to the platform
+// through the interfaces of shell/platform.h, so tests drive it over fakes.
+//
+// Who calls what (the GTK layer and main()):
+//   if (!form.Form_Load(args)) return 0;   // steps 1..12; false: another vantile runs
+//   desktop.Show();                        // step 13
+//   ... size changes      -> form.Form_Resize(w, h)
+//   ... first showing and whenever one of our own dialogs closes
+//                         -> form.Form_Activate()
+//                            (not when the user switches back from another program)
+//   ... key releases      -> form.Form_KeyUp(windows_virtual_key, shift_bits)
+//   ... close request     -> form.Form_QueryUnload()   (never refused)
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/instance_lock.h"
+#include "common/registry_store.h"
+#include "shell/app_log.h"
+#include "shell/platform.h"
+#include "shell/settings.h"
+
+namespace vantile {
+
+// Every platform facility the window uses; the referenced objects outlive it.
+struct MainPlatform {
+  Browser& browser;
+  Desktop& desktop;
+  Shell& shell;
+  Dialogs& dialogs;
+  Menu& menu;
+  MessagePump& pump;
+  RegistryStore& registry;
+};
+
+// The main window's state record. The settings fields (HomePage,
+// CurrentAddress, ShowTaskbar, Programs, ProgramCount ...) come from Settings.
+struct MainWindowState : Settings {
+  // The system's own page history: History[0..HistoryTop], current at HistoryIndex.
+  std::vector<std::string> History;
+  std::int32_t HistoryIndex = 0;
+  std::int32_t HistoryTop = 0;
+  // True while the settings load, the window loads and the activate step runs.
+  bool IsBusy = false;
+  // The "VantileMain" lock, held from window load to shutdown.
+  InstanceLock MutexHandle;
+  // Whether the popup menu exists (it is built once at start-up).
+  bool PopupMenuHandle = false;
+  // Demo folder names, sorted; DemoNames holds one empty entry when DemoCount is 0.
+  std::vector<std::string> DemoNames;
+  std::int32_t DemoCount = 0;
+  // Started with exactly "/debug".
+  bool DebugMode = false;
+  // Created at every start (its file opens only in debug mode); released at shutdown.
+  std::unique_ptr<AppLog> Log;
+};
+
+inline constexpr const char* kUserAgent = "Vantile 1.2/compatible MSIE 5.5";
+inline constexpr const char* kInstanceLockName = "VantileMain";
+inline constexpr const char* kMessageTitleSuffix = " - Vantile";
+
+class frmMain : public BrowserEvents {
+ public:
+  using State = MainWindowState;
+
+  // `program_folder` holds Demos/ and debug.log; `program_path` is the full
+  // path of the running executable (the text of the Run-at-startup value).
+  frmMain(MainPlatform platform, std::filesystem::path program_folder, std::string program_path);
+  ~frmMain() override;
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  // Start-up steps 1..12. Returns false at once, having touched nothing (no
+  // log, no settings, no menu, no taskbar), when another vantile runs; the
+  // caller then exits with status 0. `argument_text` is everything after the
+  // program name.
+  bool Form_Load(const std::string& argument_text);
+  // The activate step: reloads the current page, waits for it, sets the
+  // Back/Home/Set As Home Page items.
+  void Form_Activate();
+  // The browser fills the client area; GTK's packing already does that, so
+  // nothing else happens here.
+  void Form_Resize(int client_width, int client_height);
+  // Shutdown steps 1..5. Runs once; does nothing when Form_Load returned false.
+  void Form_QueryUnload();
+
+  // Menu command ids (0 = dismissed).
+  void ProcessMenuClick(int id);
+  // Windows virtual-key code and shift bits (1 Shift, 2 Ctrl, 4 Alt).
+  void Form_KeyUp(int key_code, int shift);
+
+  // Window placement: hides or keeps the panels per ShowTaskbar and maximises
+  // the window or puts it on the work area.
+  void PositionWindow();
+  void HideTaskbar();
+  void RestoreTaskbar();
+
+  // Enables or greys a popup menu item by command id (nothing without a menu).
+  void SetMenuItemEnabled(int id, bool enabled);
+
+  // BrowserEvents.
+  void WB_BeforeNavigate2(const std::string& URL, bool& Cancel) override;
+  int WBMessages_ShowMessage(const std::string& Prompt, std::int32_t Buttons,
+                             const std::string& Title, const std::string& HelpFile,
+                             std::int32_t Context) override;
+  void WBMessages_ShowHelp(const std::string& pszHelpFile, std::int32_t uCommand,
+                           std::int32_t dwData, std::int32_t X, std::int32_t Y) override;
+  void ShowContextMenu() override;
+  void openFile(const std::string& sFile, const std::string& sParams, const std::string& sDir,
+                std::int32_t showFormat) override;
+  void openFolder(const std::string& sFolder) override;
+  void openControlPanel() override;
+  std::string getLocalDrives() override;
+
+  const State& state() const { return state_; }
+  const std::filesystem::path& program_folder() const { return program_folder_; }
+  const std::string& program_path() const { return program_path_; }
+
+ private:
+  void CreateMyPopupMenu();
+  void LogInfo(const std::string& text);
+  void LogError(const std::string& text);
+  void WaitForCompletion();
+  void ExitProgram();
+
+  MainPlatform platform_;
+  Browser& WB;
+  std::filesystem::path program_folder_;
+  std::string program_path_;
+  State state_;
+  enum class Phase { Created, Loaded, Unloaded, SecondInstance };
+  Phase phase_ = Phase::Created;
+};
+
+}  // namespace vantile
