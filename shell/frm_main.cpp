@@ -1,0 +1,186 @@
+#include "shell/frm_main.h"
+
+#include <utility>
+
+#include "shell/file_uri.h"
+#include "shell/popup_menu.h"
+
+namespace vantile {
+
+namespace {
+
+// Host flag that hides the page's scroll bars.
+constexpr std::uint32_t DOCHOSTUIFLAG_SCROLL_NO = 8;
+// Start-up lets the window settle for this many message-loop passes before it
+// is placed (counter 0 to 10,000 inclusive).
+constexpr int kSettlePasses = 10001;
+// Windows virtual-key code and shift bit of the Exit shortcut.
+constexpr int kKeyQ = 0x51;
+constexpr int kShiftCtrl = 2;
+
+}  // namespace
+
+frmMain::frmMain(MainPlatform platform, std::filesystem::path program_folder,
+                 std::string program_path)
+    : platform_(platform),
+      WB(platform.browser),
+      program_folder_(std::move(program_folder)),
+      program_path_(std::move(program_path)) {}
+
+frmMain::~frmMain() {
+  // The browser may outlive us briefly while GTK tears the window down.
+  if (phase_ == Phase::Loaded || phase_ == Phase::Unloaded) WB.SetEvents(nullptr);
+}
+
+void frmMain::LogInfo(const std::string& text) {
+  if (state_.DebugMode && state_.Log) state_.Log->LogEvent(text, 0);
+}
+
+void frmMain::LogError(const std::string& text) {
+  if (state_.DebugMode && state_.Log) state_.Log->LogEvent(text, 1);
+}
+
+void frmMain::WaitForCompletion() {
+  while (WB.ReadyState() != READYSTATE_COMPLETE) platform_.pump.DoEvents();
+}
+
+bool frmMain::Form_Load(const std::string& argument_text) {
+  // 1. Another vantile runs: leave at once, before any visible effect.
+  if (InstanceLock::IsHeldElsewhere(kInstanceLockName)) {
+    phase_ = Phase::SecondInstance;
+    return false;
+  }
+
+  // 2, 3. The log object always exists; its file only with exactly "/debug".
+  state_.Log = std::make_unique<AppLog>();
+  if (argument_text == "/debug") {
+    state_.DebugMode = true;
+    // A folder we may not write leaves the log closed; the program goes on.
+    state_.Log->CreateLog((program_folder_ / "debug.log").string());
+  }
+
+  // 4. The popup menu, demo list included.
+  CreateMyPopupMenu();
+
+  // 5. The settings, and with them the start page and the allow-list.
+  state_.IsBusy = true;
+  LoadSettings(platform_.registry, state_);
+  state_.IsBusy = false;
+
+  // 6. Window load. The browser comes up with its design-time user agent.
+  WB.SetUserAgent(kUserAgent);
+  state_.History.assign(1, state_.CurrentAddress);
+  state_.HistoryIndex = 0;
+  state_.HistoryTop = 0;
+  state_.IsBusy = true;
+  SetMenuItemEnabled(kMenuGoForward, false);
+  // Held for the life of the window; a lock that cannot be taken (a racing
+  // second start, no writable runtime folder) does not stop this window.
+  state_.MutexHandle.TryAcquire(kInstanceLockName);
+  state_.IsBusy = false;
+
+  // 7. Scroll bars off only when asked; otherwise the flags are left alone.
+  if (state_.NoScrollbars) WB.SetHostFlags(DOCHOSTUIFLAG_SCROLL_NO);
+
+  // 8. What the page may download.
+  WB.SetDownloadControl(DownloadControlFlags(state_));
+
+  // 9, 10. From here the browser's events and requests reach this window.
+  WB.SetEvents(this);
+  phase_ = Phase::Loaded;
+
+  // 11. Let pending events (resize, browser) run before the window is placed.
+  for (int pass = 0; pass < kSettlePasses; ++pass) platform_.pump.DoEvents();
+
+  // 12. Placement and taskbar.
+  PositionWindow();
+  return true;
+}
+
+void frmMain::Form_Activate() {
+  state_.IsBusy = true;
+  platform_.desktop.SetBusyCursor(true);
+  if (!state_.CurrentAddress.empty()) WB.Navigate(ReloadAddress(state_.CurrentAddress));
+  // Also when nothing was navigated: the browser reports complete when idle.
+  WaitForCompletion();
+  SetMenuItemEnabled(kMenuGoBack, false);
+  bool away_from_home = state_.CurrentAddress != state_.HomePage;
+  SetMenuItemEnabled(kMenuHome, away_from_home);
+  SetMenuItemEnabled(kMenuSetAsHomePage, away_from_home);
+  platform_.desktop.SetBusyCursor(false);
+  state_.IsBusy = false;
+}
+
+void frmMain::Form_Resize(int /*client_width*/, int /*client_height*/) {
+  // The web view is the window's only child and GTK sizes it to the whole
+  // client area at 0, 0 on every size change; nothing is left to do here.
+}
+
+void frmMain::Form_QueryUnload() {
+  // A second instance never loaded and must leave everything as it found it;
+  // a repeated close request finds the work already done.
+  if (phase_ != Phase::Loaded) return;
+  phase_ = Phase::Unloaded;
+
+  SaveSettings(platform_.registry, state_, program_path_);
+  RestoreTaskbar();
+  state_.MutexHandle.Release();
+  if (state_.PopupMenuHandle) {
+    platform_.menu.Destroy();
+    state_.PopupMenuHandle = false;
+  }
+  if (state_.DebugMode) LogInfo("QueryUnload");
+  state_.Log.reset();  // closes the log file
+}
+
+void frmMain::PositionWindow() {
+  // Read in both cases, used only when the panels stay.
+  ScreenRect work = platform_.desktop.WorkArea();
+  if (state_.ShowTaskbar) {
+    platform_.desktop.SetWindowState(Desktop::WindowState::Normal);
+    platform_.desktop.MoveWindow(work.left, work.top, work.right - work.left,
+                                 work.bottom - work.top);
+    // Shown only after the window sits beside it.
+    RestoreTaskbar();
+  } else {
+    HideTaskbar();
+    platform_.desktop.SetWindowState(Desktop::WindowState::Maximized);
+  }
+}
+
+void frmMain::HideTaskbar() { platform_.desktop.ShowTaskbar(false); }
+
+void frmMain::RestoreTaskbar() { platform_.desktop.ShowTaskbar(true); }
+
+void frmMain::CreateMyPopupMenu() {
+  state_.PopupMenuHandle = vantile::CreateMyPopupMenu(
+      platform_.menu, (program_folder_ / "Demos").string() + "/", ListDirectory,
+      state_.DebugMode ? state_.Log.get() : nullptr, state_.DemoNames, state_.DemoCount);
+}
+
+void frmMain::SetMenuItemEnabled(int id, bool enabled) {
+  if (state_.PopupMenuHandle) platform_.menu.SetItemEnabled(id, enabled);
+}
+
+void frmMain::ProcessMenuClick(int id) {
+  LogInfo("ProcessMenuClick:" + std::to_string(id));
+  switch (id) {
+    case kMenuExit:
+      ExitProgram();
+      break;
+    default:
+      // Dismissed (0) and ids without a command change nothing.
+      break;
+  }
+}
+
+void frmMain::Form_KeyUp(int key_code, int shift) {
+  if (key_code == kKeyQ && shift == kShiftCtrl) ExitProgram();
+}
+
+void frmMain::ExitProgram() {
+  // Closing the window runs the normal shutdown (Form_QueryUnload).
+  platform_.desktop.Close();
+}
+
+}  // namespace vantile

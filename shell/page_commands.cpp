@@ -1,0 +1,88 @@
+// frmMain's answers to the browser: the link guard, the commands page script
+// reaches through window.external, page message boxes and the context menu.
+#include "shell/frm_main.h"
+#include "shell/navigation_guard.h"
+#include "shell/popup_menu.h"
+
+namespace vantile {
+
+namespace {
+
+// Show command SW_SHOWNORMAL, used for everything the guard starts.
+constexpr std::int32_t kShowNormal = 1;
+
+}  // namespace
+
+void frmMain::WB_BeforeNavigate2(const std::string& URL, bool& Cancel) {
+  LogInfo(GuardStartLine(URL));
+  GuardDecision decision = DecideNavigation(URL, state_.Programs, state_.ProgramCount);
+  for (const std::string& line : decision.log_lines) LogInfo(line);
+
+  // Failures are never shown to the user; the debug log says what failed.
+  switch (decision.action) {
+    case GuardDecision::Action::Launch:
+      if (!platform_.shell.Open(decision.program, decision.parameters, decision.directory,
+                                kShowNormal)) {
+        LogError("BeforeNavigate:Launch Failed - " + decision.program);
+      }
+      break;
+    case GuardDecision::Action::OpenFolder:
+      if (!platform_.shell.OpenFolder(decision.folder)) {
+        LogError("BeforeNavigate:Folder Failed - " + decision.folder);
+      }
+      break;
+    case GuardDecision::Action::None:
+      break;
+  }
+  if (decision.cancel) Cancel = true;
+}
+
+int frmMain::WBMessages_ShowMessage(const std::string& Prompt, std::int32_t Buttons,
+                                    const std::string& Title, const std::string& /*HelpFile*/,
+                                    std::int32_t /*Context*/) {
+  // The style goes through unchanged (buttons and icon as the page asked), and
+  // the pressed button goes back so confirm() gets its answer.
+  return platform_.dialogs.ShowMessage(Prompt, Title + kMessageTitleSuffix,
+                                       static_cast<std::uint32_t>(Buttons));
+}
+
+void frmMain::WBMessages_ShowHelp(const std::string& /*pszHelpFile*/, std::int32_t /*uCommand*/,
+                                  std::int32_t /*dwData*/, std::int32_t /*X*/,
+                                  std::int32_t /*Y*/) {
+  // Page help requests are deliberately ignored.
+}
+
+void frmMain::ShowContextMenu() {
+  // Without a menu a right-click shows nothing and counts as dismissed.
+  int id = state_.PopupMenuHandle ? platform_.menu.Track() : kMenuDismissed;
+  ProcessMenuClick(id);
+}
+
+void frmMain::openFile(const std::string& sFile, const std::string& sParams,
+                       const std::string& sDir, std::int32_t showFormat) {
+  // No allow-list here: page script may open any file (the page is a local
+  // document of the user's own; web pages get no window.external at all).
+  if (!platform_.shell.Open(sFile, sParams, sDir, showFormat)) {
+    LogError("openFile:Open Failed - " + sFile);
+  }
+}
+
+void frmMain::openFolder(const std::string& sFolder) {
+  if (!platform_.shell.OpenFolder(sFolder)) LogError("openFolder:Open Failed - " + sFolder);
+}
+
+void frmMain::openControlPanel() {
+  if (!platform_.shell.OpenControlPanel()) LogError("openControlPanel:Open Failed");
+}
+
+std::string frmMain::getLocalDrives() {
+  std::vector<std::string> drives = platform_.shell.LocalDrives();
+  std::string joined;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    if (i > 0) joined += ',';
+    joined += drives[i];
+  }
+  return joined;
+}
+
+}  // namespace vantile
