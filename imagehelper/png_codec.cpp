@@ -1,0 +1,198 @@
+#include "imagehelper/png_codec.h"
+
+#include <fcntl.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include "imagehelper/image_errors.h"
+
+namespace vantile {
+
+namespace {
+
+constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+
+struct PngImageFree {
+  void operator()(png_image* image) const { png_image_free(image); }
+};
+
+// libpng's write side reports errors by longjmp; this state lives in memory
+// (not registers) across the jump.
+struct WriteState {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  ~WriteState() {
+    if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
+  }
+};
+
+void SilentWarning(png_structp, png_const_charp) {}
+
+void ErrorJump(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+bool WriteRows(WriteState& state, std::FILE* file, const IndexedPicture& picture) {
+  if (setjmp(png_jmpbuf(state.png))) return false;
+  png_init_io(state.png, file);
+  png_set_IHDR(state.png, state.info, static_cast<png_uint_32>(picture.width),
+               static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_PALETTE,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_color colours[256];
+  png_byte alpha[256];
+  for (int i = 0; i < 256; ++i) {
+    colours[i] = {picture.palette[i].r, picture.palette[i].g, picture.palette[i].b};
+    alpha[i] = picture.palette[i].a;
+  }
+  png_set_PLTE(state.png, state.info, colours, 256);
+  png_set_tRNS(state.png, state.info, alpha, 256, nullptr);
+  // Palette pictures compress best unfiltered.
+  png_set_filter(state.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_compression_level(state.png, 9);
+  png_write_info(state.png, state.info);
+  for (std::int32_t y = 0; y < picture.height; ++y) {
+    png_write_row(state.png, picture.indices.data() + static_cast<std::size_t>(y) * picture.width);
+  }
+  png_write_end(state.png, state.info);
+  return true;
+}
+
+}  // namespace
+
+bool LooksLikePng(std::span<const std::uint8_t> data) {
+  return data.size() >= 8 && std::memcmp(data.data(), kPngSignature, 8) == 0;
+}
+
+std::optional<Bitmap> DecodePng(std::span<const std::uint8_t> data, std::string* error) {
+  auto fail = [&](const std::string& why) -> std::optional<Bitmap> {
+    if (error) *error = why;
+    return std::nullopt;
+  };
+  if (!LooksLikePng(data)) return fail("PNG: missing signature");
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) {
+    return fail(std::string("PNG header: ") + image.message);
+  }
+  std::unique_ptr<png_image, PngImageFree> owner(&image);
+  if (image.width == 0 || image.height == 0 || image.width > kMaxIconSide ||
+      image.height > kMaxIconSide) {
+    return fail("PNG: " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+                " is outside 1.." + std::to_string(kMaxIconSide));
+  }
+  image.format = PNG_FORMAT_RGBA;
+  Bitmap bitmap(static_cast<std::int32_t>(image.width), static_cast<std::int32_t>(image.height));
+  if (!png_image_finish_read(&image, nullptr, bitmap.pixels.data(), 0, nullptr)) {
+    return fail(std::string("PNG data: ") + image.message);
+  }
+  return bitmap;
+}
+
+void PngDestination::FileCloser::operator()(std::FILE* file) const { std::fclose(file); }
+
+PngDestination::PngDestination(std::filesystem::path target, std::filesystem::path temp,
+                               std::FILE* file)
+    : target_(std::move(target)), temp_(std::move(temp)), file_(file) {}
+
+PngDestination::PngDestination(PngDestination&& other) noexcept
+    : target_(std::move(other.target_)),
+      temp_(std::move(other.temp_)),
+      file_(std::move(other.file_)),
+      written_(other.written_) {
+  other.temp_.clear();
+}
+
+PngDestination& PngDestination::operator=(PngDestination&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    target_ = std::move(other.target_);
+    temp_ = std::move(other.temp_);
+    file_ = std::move(other.file_);
+    written_ = other.written_;
+    other.temp_.clear();
+  }
+  return *this;
+}
+
+PngDestination::~PngDestination() { Discard(); }
+
+void PngDestination::Discard() {
+  file_.reset();
+  if (!temp_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(temp_, ignored);
+    temp_.clear();
+  }
+}
+
+std::optional<PngDestination> PngDestination::Open(const std::filesystem::path& path,
+                                                   std::int32_t& error_code) {
+  error_code = kImgFileOpen;
+  if (path.empty() || path.filename().empty()) return std::nullopt;
+  // A destination that exists but cannot be replaced by this user (a
+  // read-only file) fails here, as opening it for writing would.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ::access(path.c_str(), W_OK) != 0)) {
+    return std::nullopt;
+  }
+  std::string temp = path.string() + ".XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) return std::nullopt;
+  // mkstemp makes the file private; a saved picture gets the usual mode.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (!file) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return std::nullopt;
+  }
+  error_code = kImgNoError;
+  return PngDestination(path, temp, file);
+}
+
+bool PngDestination::WritePng(const IndexedPicture& picture, std::int32_t& error_code) {
+  if (!file_ || picture.width <= 0 || picture.height <= 0 ||
+      picture.indices.size() != static_cast<std::size_t>(picture.width) * picture.height) {
+    error_code = kImgBadParam;
+    return false;
+  }
+  WriteState state;
+  state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorJump, SilentWarning);
+  if (state.png) state.info = png_create_info_struct(state.png);
+  if (!state.png || !state.info) {
+    error_code = kImgOutOfMemory;
+    return false;
+  }
+  if (!WriteRows(state, file_.get(), picture) || std::ferror(file_.get())) {
+    error_code = kImgFileWrite;
+    return false;
+  }
+  written_ = true;
+  error_code = kImgNoError;
+  return true;
+}
+
+bool PngDestination::Close(std::int32_t& error_code) {
+  error_code = kImgFileWrite;
+  if (!file_ || !written_) {
+    Discard();
+    return false;
+  }
+  bool ok = std::fflush(file_.get()) == 0 && ::fsync(::fileno(file_.get())) == 0;
+  ok = (std::fclose(file_.release()) == 0) && ok;
+  if (!ok || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+    Discard();
+    return false;
+  }
+  temp_.clear();
+  error_code = kImgNoError;
+  return true;
+}
+
+}  // namespace vantile
