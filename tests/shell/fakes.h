@@ -1,0 +1,332 @@
+// Strict fakes of the platform interfaces in shell/platform.h.
+//
+// Every call is written, in order, to a CallJournal shared by the fakes, so a
+// test can compare the exact sequence of platform calls. Each fake is strict:
+// a method the test has not allowed (Allow / AllowAll) fails the test, naming
+// the call. Results are plain public fields the test sets beforehand.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "shell/platform.h"
+
+namespace vantile::test {
+
+// Ordered record of platform calls. Consecutive identical calls are folded
+// into one entry "call x N", so 10,001 message-loop passes stay one line.
+class CallJournal {
+ public:
+  // Sees every call as it is made, e.g. to check the window's state then.
+  std::function<void(const std::string& call)> on_record;
+
+  void Record(std::string call) {
+    if (on_record) on_record(call);
+    if (!entries_.empty() && entries_.back().first == call) {
+      ++entries_.back().second;
+    } else {
+      entries_.emplace_back(std::move(call), 1);
+    }
+  }
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> calls;
+    for (const auto& [call, count] : entries_) {
+      calls.push_back(count == 1 ? call : call + " x" + std::to_string(count));
+    }
+    return calls;
+  }
+  bool Empty() const { return entries_.empty(); }
+  void Clear() { entries_.clear(); }
+
+ private:
+  std::vector<std::pair<std::string, int>> entries_;
+};
+
+// Base of the fakes: the strictness check and the journal entry.
+class StrictFake {
+ public:
+  StrictFake(std::string name, CallJournal& journal) : name_(std::move(name)), journal_(journal) {}
+
+  // Lets the named methods be called; anything else fails the test.
+  StrictFake& Allow(std::initializer_list<std::string_view> methods) {
+    for (std::string_view m : methods) allowed_.emplace(m);
+    return *this;
+  }
+  StrictFake& AllowAll() {
+    allow_all_ = true;
+    return *this;
+  }
+  // Back to allowing nothing.
+  StrictFake& AllowNone() {
+    allowed_.clear();
+    allow_all_ = false;
+    return *this;
+  }
+
+ protected:
+  void Called(std::string_view method, const std::string& arguments = {}) {
+    std::string call = name_ + "." + std::string(method);
+    if (!arguments.empty()) call += "(" + arguments + ")";
+    journal_.Record(call);
+    if (!allow_all_ && !allowed_.contains(std::string(method))) {
+      ADD_FAILURE() << "unexpected platform call: " << call;
+    }
+  }
+  static std::string Bool(bool value) { return value ? "true" : "false"; }
+  static std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+  }
+
+ private:
+  std::string name_;
+  CallJournal& journal_;
+  std::set<std::string, std::less<>> allowed_;
+  bool allow_all_ = false;
+};
+
+// The browser. A load (Navigate, Refresh, Refresh2, GoBack, GoForward) keeps
+// ReadyState at 1 until AdvanceLoad has been called `passes_per_load` times;
+// wire AdvanceLoad to the pump to model "complete after N message-loop passes".
+class FakeBrowser : public Browser, public StrictFake {
+ public:
+  explicit FakeBrowser(CallJournal& journal) : StrictFake("browser", journal) {}
+
+  BrowserEvents* events = nullptr;
+  int passes_per_load = 0;
+  bool go_back_result = true;
+  bool go_forward_result = true;
+  std::string location;
+  std::vector<std::string> navigated;
+
+  void AdvanceLoad() {
+    if (remaining_ > 0) --remaining_;
+  }
+
+  void SetEvents(BrowserEvents* e) override {
+    Called("SetEvents", e ? "set" : "null");
+    events = e;
+  }
+  void SetUserAgent(const std::string& user_agent) override { Called("SetUserAgent", user_agent); }
+  void SetHostFlags(std::uint32_t flags) override { Called("SetHostFlags", Hex(flags)); }
+  void SetDownloadControl(std::uint32_t flags) override {
+    Called("SetDownloadControl", Hex(flags));
+  }
+  void Navigate(const std::string& url) override {
+    Called("Navigate", url);
+    navigated.push_back(url);
+    location = url;
+    StartLoad();
+  }
+  void Refresh() override {
+    Called("Refresh");
+    StartLoad();
+  }
+  void Refresh2() override {
+    Called("Refresh2");
+    StartLoad();
+  }
+  bool GoBack() override {
+    Called("GoBack");
+    if (go_back_result) StartLoad();
+    return go_back_result;
+  }
+  bool GoForward() override {
+    Called("GoForward");
+    if (go_forward_result) StartLoad();
+    return go_forward_result;
+  }
+  int ReadyState() override {
+    int state = remaining_ > 0 ? 1 : READYSTATE_COMPLETE;
+    Called("ReadyState", std::to_string(state));
+    return state;
+  }
+  std::string LocationURL() override {
+    Called("LocationURL");
+    return location;
+  }
+
+ private:
+  void StartLoad() { remaining_ = passes_per_load; }
+  int remaining_ = 0;
+};
+
+class FakeDesktop : public Desktop, public StrictFake {
+ public:
+  explicit FakeDesktop(CallJournal& journal) : StrictFake("desktop", journal) {}
+
+  ScreenRect work_area{0, 0, 1024, 768};
+  bool taskbar_visible = true;
+  WindowState window_state = WindowState::Normal;
+  bool busy_cursor = false;
+  int close_requests = 0;
+  std::function<void()> on_close;  // e.g. run the window's shutdown
+
+  ScreenRect WorkArea() override {
+    Called("WorkArea");
+    return work_area;
+  }
+  void ShowTaskbar(bool visible) override {
+    Called("ShowTaskbar", Bool(visible));
+    taskbar_visible = visible;
+  }
+  void SetWindowState(WindowState state) override {
+    Called("SetWindowState", state == WindowState::Normal ? "Normal" : "Maximized");
+    window_state = state;
+  }
+  void MoveWindow(int x, int y, int width, int height) override {
+    Called("MoveWindow", std::to_string(x) + "," + std::to_string(y) + "," +
+                             std::to_string(width) + "," + std::to_string(height));
+  }
+  void SetBusyCursor(bool busy) override {
+    Called("SetBusyCursor", Bool(busy));
+    busy_cursor = busy;
+  }
+  void Show() override { Called("Show"); }
+  void Close() override {
+    Called("Close");
+    ++close_requests;
+    if (on_close) on_close();
+  }
+  std::uintptr_t WindowHandle() override {
+    Called("WindowHandle");
+    return 1;
+  }
+};
+
+class FakeShell : public Shell, public StrictFake {
+ public:
+  explicit FakeShell(CallJournal& journal) : StrictFake("shell", journal) {}
+
+  struct OpenCall {
+    std::string file, parameters, directory;
+    std::int32_t show = 0;
+    bool operator==(const OpenCall&) const = default;
+  };
+  bool open_result = true;
+  bool open_folder_result = true;
+  bool control_panel_result = true;
+  std::vector<std::string> drives;
+  std::vector<OpenCall> opened;
+  std::vector<std::string> folders;
+
+  bool Open(const std::string& file, const std::string& parameters, const std::string& directory,
+            std::int32_t show) override {
+    Called("Open", file + "|" + parameters + "|" + directory + "|" + std::to_string(show));
+    opened.push_back({file, parameters, directory, show});
+    return open_result;
+  }
+  bool OpenFolder(const std::string& folder) override {
+    Called("OpenFolder", folder);
+    folders.push_back(folder);
+    return open_folder_result;
+  }
+  bool OpenControlPanel() override {
+    Called("OpenControlPanel");
+    return control_panel_result;
+  }
+  std::vector<std::string> LocalDrives() override {
+    Called("LocalDrives");
+    return drives;
+  }
+};
+
+class FakeDialogs : public Dialogs, public StrictFake {
+ public:
+  explicit FakeDialogs(CallJournal& journal) : StrictFake("dialogs", journal) {}
+
+  struct Message {
+    std::string text, title;
+    std::uint32_t style = 0;
+    bool operator==(const Message&) const = default;
+  };
+  int answer = 1;  // IDOK
+  std::vector<Message> shown;
+
+  int ShowMessage(const std::string& text, const std::string& title,
+                  std::uint32_t style) override {
+    Called("ShowMessage", text + "|" + title + "|" + Hex(style));
+    shown.push_back({text, title, style});
+    return answer;
+  }
+};
+
+class FakeMenu : public Menu, public StrictFake {
+ public:
+  explicit FakeMenu(CallJournal& journal) : StrictFake("menu", journal) {}
+
+  bool build_result = true;
+  int track_result = 0;
+  bool built = false;
+  std::vector<MenuEntry> entries;
+  std::map<int, bool> enabled;  // last state set per id
+
+  bool Build(const std::vector<MenuEntry>& new_entries) override {
+    Called("Build", std::to_string(new_entries.size()) + " entries");
+    entries = new_entries;
+    built = build_result;
+    return build_result;
+  }
+  void SetItemEnabled(int id, bool on) override {
+    Called("SetItemEnabled", std::to_string(id) + "," + Bool(on));
+    enabled[id] = on;
+  }
+  int Track() override {
+    Called("Track");
+    return track_result;
+  }
+  void Destroy() override {
+    Called("Destroy");
+    built = false;
+  }
+};
+
+class FakeMessagePump : public MessagePump, public StrictFake {
+ public:
+  explicit FakeMessagePump(CallJournal& journal) : StrictFake("pump", journal) {}
+
+  int passes = 0;
+  std::function<void()> on_pass;  // what "arrives" during a pass
+
+  void DoEvents() override {
+    Called("DoEvents");
+    ++passes;
+    if (on_pass) on_pass();
+  }
+};
+
+// All the fakes over one journal, strict until the test allows calls.
+struct FakePlatform {
+  CallJournal journal;
+  FakeBrowser browser{journal};
+  FakeDesktop desktop{journal};
+  FakeShell shell{journal};
+  FakeDialogs dialogs{journal};
+  FakeMenu menu{journal};
+  FakeMessagePump pump{journal};
+
+  void AllowAll() {
+    browser.AllowAll();
+    desktop.AllowAll();
+    shell.AllowAll();
+    dialogs.AllowAll();
+    menu.AllowAll();
+    pump.AllowAll();
+  }
+  // Message-loop passes advance the browser's load.
+  void WirePumpToBrowser() {
+    pump.on_pass = [this] { browser.AdvanceLoad(); };
+  }
+};
+
+}  // namespace vantile::test

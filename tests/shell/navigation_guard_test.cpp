@@ -1,0 +1,146 @@
+// The link guard's decision for each link form, one row per case.
+#include "shell/navigation_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vantile {
+namespace {
+
+using Action = GuardDecision::Action;
+
+struct GuardCase {
+  const char* name;
+  std::string url;
+  std::vector<std::string> programs;
+  Action action;
+  bool cancel;
+  std::string program = {};
+  std::string parameters = {};
+  std::string directory = {};
+  std::string folder = {};
+};
+
+// Failures name the address rather than dumping the row's bytes.
+void PrintTo(const GuardCase& c, std::ostream* os) { *os << '"' << c.url << '"'; }
+
+const std::vector<std::string> kEdit = {"C:\\Tools\\edit.exe"};
+const std::vector<std::string> kEd = {"/usr/bin/ed"};
+
+const GuardCase kCases[] = {
+    // The worked example: decoded, split, allowed, started, cancelled.
+    {"worked_example_starts_the_allowed_program",
+     "launch:C:%5CTools%5Cedit.exe?dir=C:%5CDocs&param=notes+today.txt", kEdit, Action::Launch,
+     true, "C:\\Tools\\edit.exe", "notes today.txt", "C:\\Docs"},
+    {"worked_example_with_empty_allow_list_starts_nothing",
+     "launch:C:%5CTools%5Cedit.exe?dir=C:%5CDocs&param=notes+today.txt", {}, Action::None, true},
+    {"allow_list_compares_case_sensitively",
+     "launch:C:%5CTools%5Cedit.exe", {"c:\\tools\\edit.exe"}, Action::None, true},
+    {"allow_list_compares_without_path_normalisation", "launch:/usr/bin/../bin/ed", kEd,
+     Action::None, true},
+    {"allow_list_matches_any_entry", "launch:/usr/bin/ed", {"/bin/true", "/usr/bin/ed"},
+     Action::Launch, true, "/usr/bin/ed"},
+
+    // Keywords ignore case; the escapes do not.
+    {"upper_case_launch_keyword", "LAUNCH:/usr/bin/ed", kEd, Action::Launch, true, "/usr/bin/ed"},
+    {"mixed_case_keys", "LaUnCh:/usr/bin/ed?DiR=/tmp&PaRaM=x", kEd, Action::Launch, true,
+     "/usr/bin/ed", "x", "/tmp"},
+    {"lower_case_5c_stays_undecoded_in_launch_links", "launch:C:%5cTools%5Cedit.exe",
+     {"C:%5cTools\\edit.exe"}, Action::Launch, true, "C:%5cTools\\edit.exe"},
+    {"percent_20_becomes_space", "launch:/opt/My%20App/run", {"/opt/My App/run"}, Action::Launch,
+     true, "/opt/My App/run"},
+    {"other_escapes_stay_as_written", "launch:/opt/a%2Fb", {"/opt/a%2Fb"}, Action::Launch, true,
+     "/opt/a%2Fb"},
+
+    // "+" is a space everywhere in a launch link, program path included.
+    {"plus_is_a_space_in_program_and_parameters", "launch:/opt/my+app/run?param=a+b",
+     {"/opt/my app/run"}, Action::Launch, true, "/opt/my app/run", "a b"},
+    {"plus_in_program_does_not_match_a_plus_entry", "launch:/opt/c++/run", {"/opt/c++/run"},
+     Action::None, true},
+
+    // The query: keys in either order, first occurrence, values end at "&".
+    {"param_before_dir_gives_the_same_split", "launch:/usr/bin/ed?param=x.txt&dir=/tmp", kEd,
+     Action::Launch, true, "/usr/bin/ed", "x.txt", "/tmp"},
+    {"only_param_means_no_working_directory", "launch:/usr/bin/ed?param=notes", kEd,
+     Action::Launch, true, "/usr/bin/ed", "notes", ""},
+    {"only_dir_means_no_parameters", "launch:/usr/bin/ed?dir=/home", kEd, Action::Launch, true,
+     "/usr/bin/ed", "", "/home"},
+    {"query_without_keys", "launch:/usr/bin/ed?verbose", kEd, Action::Launch, true,
+     "/usr/bin/ed"},
+    {"first_dir_counts", "launch:/usr/bin/ed?dir=/a&dir=/b", kEd, Action::Launch, true,
+     "/usr/bin/ed", "", "/a"},
+    {"value_ends_at_next_ampersand", "launch:/usr/bin/ed?dir=/a&b&param=c", kEd, Action::Launch,
+     true, "/usr/bin/ed", "c", "/a"},
+    {"keys_before_the_question_mark_are_part_of_the_program", "launch:/x/dir=y/ed?param=1",
+     {"/x/dir=y/ed"}, Action::Launch, true, "/x/dir=y/ed", "1", ""},
+    {"param_value_may_hold_a_question_mark", "launch:/usr/bin/ed?param=a?b", kEd, Action::Launch,
+     true, "/usr/bin/ed", "a?b"},
+
+    // Where the keyword sits, and which form wins.
+    {"launch_anywhere_in_the_address_is_a_launch_link", "http://example.com/?x=launch:/bin/sh",
+     {}, Action::None, true},
+    {"launch_in_a_query_starts_an_allowed_program", "http://example.com/?x=launch:/usr/bin/ed",
+     kEd, Action::Launch, true, "/usr/bin/ed"},
+    {"launch_is_tested_before_folder", "folder:/tmp?launch:/usr/bin/ed", kEd, Action::Launch, true,
+     "/usr/bin/ed"},
+    {"bare_launch_keyword_starts_nothing", "launch:", kEd, Action::None, true},
+
+    // Folder links: no allow-list, "+" kept, %5C decoded, %5c kept.
+    {"folder_link_opens_any_folder", "folder:/home/user/Documents", {}, Action::OpenFolder, true,
+     "", "", "", "/home/user/Documents"},
+    {"upper_case_folder_keyword", "FOLDER:/srv", {}, Action::OpenFolder, true, "", "", "", "/srv"},
+    {"folder_link_keeps_plus_and_decodes_space_and_backslash", "folder:/a+b%20c%5Cd%5ce", {},
+     Action::OpenFolder, true, "", "", "", "/a+b c\\d%5ce"},
+    {"folder_link_after_other_text", "file:///x/folder:C:%5CDocs", {}, Action::OpenFolder, true,
+     "", "", "", "C:\\Docs"},
+
+    // Everything else goes on.
+    {"web_address_passes", "http://example.com/index.html", kEd, Action::None, false},
+    {"file_address_passes", "file:///home/user/desk.html", kEd, Action::None, false},
+    {"short_address_passes", "abc", kEd, Action::None, false},
+    {"empty_address_passes", "", kEd, Action::None, false},
+};
+
+class GuardTable : public ::testing::TestWithParam<GuardCase> {};
+
+TEST_P(GuardTable, Decides) {
+  const GuardCase& c = GetParam();
+  GuardDecision d = DecideNavigation(c.url, c.programs, static_cast<std::int32_t>(c.programs.size()));
+  EXPECT_EQ(d.action, c.action);
+  EXPECT_EQ(d.cancel, c.cancel);
+  EXPECT_EQ(d.program, c.program);
+  EXPECT_EQ(d.parameters, c.parameters);
+  EXPECT_EQ(d.directory, c.directory);
+  EXPECT_EQ(d.folder, c.folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(LinkForms, GuardTable, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<GuardCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(NavigationGuard, OnlyTheFirstProgramCountEntriesAreAllowed) {
+  std::vector<std::string> programs = {"/bin/true", "/usr/bin/ed"};
+  EXPECT_EQ(DecideNavigation("launch:/usr/bin/ed", programs, 1).action, Action::None);
+  EXPECT_EQ(DecideNavigation("launch:/usr/bin/ed", programs, 2).action, Action::Launch);
+  // A count larger than the list never reads past it.
+  EXPECT_EQ(DecideNavigation("launch:/usr/bin/ed", programs, 50).action, Action::Launch);
+  EXPECT_EQ(DecideNavigation("launch:/usr/bin/ed", programs, -1).action, Action::None);
+}
+
+TEST(NavigationGuard, OnlyOrdinaryAddressesOfFourOrMoreCharactersLogFinished) {
+  std::vector<std::string> finished = {"BeforeNavigate:Finished"};
+  EXPECT_EQ(DecideNavigation("http://a.b/", {}, 0).log_lines, finished);
+  EXPECT_EQ(DecideNavigation("abcd", {}, 0).log_lines, finished);
+  EXPECT_TRUE(DecideNavigation("abc", {}, 0).log_lines.empty());
+  EXPECT_TRUE(DecideNavigation("launch:/usr/bin/ed", kEd, 1).log_lines.empty());
+  EXPECT_TRUE(DecideNavigation("launch:/bin/sh", {}, 0).log_lines.empty());
+  EXPECT_TRUE(DecideNavigation("folder:/tmp", {}, 0).log_lines.empty());
+  EXPECT_EQ(GuardStartLine("folder:/tmp"), "BeforeNavigate:Start - folder:/tmp");
+}
+
+}  // namespace
+}  // namespace vantile

@@ -1,0 +1,127 @@
+// What page script, page links and page message boxes reach through frmMain.
+#include "shell/file_uri.h"
+#include "tests/shell/frm_main_fixture.h"
+
+namespace vantile {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class PageCommandsTest : public FrmMainTest {
+ protected:
+  // Started with an allow-list, then strict: each test allows what it expects.
+  void StartWithPrograms(std::vector<std::string> programs) {
+    Settings stored;
+    stored.ProgramCount = static_cast<std::int32_t>(programs.size());
+    stored.Programs = std::move(programs);
+    StoreSettings(stored);
+    Start();
+    fakes.journal.Clear();
+    fakes.browser.AllowNone();
+    fakes.desktop.AllowNone();
+    fakes.shell.AllowNone();
+    fakes.dialogs.AllowNone();
+    fakes.menu.AllowNone();
+    fakes.pump.AllowNone();
+  }
+};
+
+TEST_F(PageCommandsTest, AllowedLaunchLinkStartsTheProgramAndCancels) {
+  StartWithPrograms({"/opt/tools/edit", "/usr/bin/ed"});
+  fakes.shell.Allow({"Open"});
+  bool cancel = false;
+  Form().WB_BeforeNavigate2("launch:/usr/bin/ed?dir=/home/u%20docs&param=notes+today.txt", cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(fakes.journal.Calls(), Calls{"shell.Open(/usr/bin/ed|notes today.txt|/home/u docs|1)"});
+}
+
+TEST_F(PageCommandsTest, DisallowedLaunchLinkStartsNothingAndCancels) {
+  StartWithPrograms({"/usr/bin/ed"});
+  for (const char* url : {"launch:/usr/bin/ED", "launch:/bin/sh?param=-c+rm", "LAUNCH:/usr/bin/ed/"}) {
+    bool cancel = false;
+    Form().WB_BeforeNavigate2(url, cancel);
+    EXPECT_TRUE(cancel) << url;
+  }
+  EXPECT_TRUE(fakes.journal.Empty());
+}
+
+TEST_F(PageCommandsTest, FolderLinkOpensTheFileManagerAndCancels) {
+  StartWithPrograms({});
+  fakes.shell.Allow({"OpenFolder"});
+  bool cancel = false;
+  Form().WB_BeforeNavigate2("Folder:/home/u/My%20Files", cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(fakes.shell.folders, Calls{"/home/u/My Files"});
+}
+
+TEST_F(PageCommandsTest, OrdinaryAddressesLeaveCancelAsTheBrowserPassedIt) {
+  StartWithPrograms({});
+  bool cancel = false;
+  Form().WB_BeforeNavigate2("http://example.com/", cancel);
+  EXPECT_FALSE(cancel);
+  cancel = true;
+  Form().WB_BeforeNavigate2("file:///home/u/desk.html", cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_TRUE(fakes.journal.Empty());
+}
+
+TEST_F(PageCommandsTest, OpenFilePassesItsArgumentsOn) {
+  StartWithPrograms({});
+  fakes.shell.Allow({"Open"});
+  Form().openFile("/home/u/report.pdf", "", "", 1);
+  Form().openFile("/usr/bin/xterm", "-e 'top -d 1'", "/tmp", 3);
+  EXPECT_EQ(fakes.shell.opened,
+            (std::vector<test::FakeShell::OpenCall>{{"/home/u/report.pdf", "", "", 1},
+                                                    {"/usr/bin/xterm", "-e 'top -d 1'", "/tmp", 3}}));
+}
+
+TEST_F(PageCommandsTest, FolderControlPanelAndDrives) {
+  StartWithPrograms({});
+  fakes.shell.Allow({"OpenFolder", "OpenControlPanel", "LocalDrives"});
+  Form().openFolder("/media/usb");
+  Form().openControlPanel();
+  fakes.shell.drives = {"/", "/home/", "/media/usb/"};
+  EXPECT_EQ(Form().getLocalDrives(), "/,/home/,/media/usb/");
+  fakes.shell.drives = {};
+  EXPECT_EQ(Form().getLocalDrives(), "");
+  EXPECT_EQ(fakes.journal.Calls(), (Calls{"shell.OpenFolder(/media/usb)", "shell.OpenControlPanel",
+                                          "shell.LocalDrives x2"}));
+}
+
+TEST_F(PageCommandsTest, MessageBoxesAreTitledAndReturnTheButton) {
+  StartWithPrograms({});
+  fakes.dialogs.Allow({"ShowMessage"});
+  EXPECT_EQ(Form().WBMessages_ShowMessage("Hello", 0x40, "Alert", "help.chm", 7), 1);
+  fakes.dialogs.answer = 2;  // IDCANCEL
+  EXPECT_EQ(Form().WBMessages_ShowMessage("Sure?", 0x21, "Confirm", "", 0), 2);
+  Form().WBMessages_ShowMessage("untitled", 0, "", "", 0);
+  EXPECT_EQ(fakes.dialogs.shown, (std::vector<test::FakeDialogs::Message>{
+                                     {"Hello", "Alert - Vantile", 0x40},
+                                     {"Sure?", "Confirm - Vantile", 0x21},
+                                     {"untitled", " - Vantile", 0},
+                                 }));
+}
+
+TEST_F(PageCommandsTest, HelpRequestsDoNothing) {
+  StartWithPrograms({});
+  Form().WBMessages_ShowHelp("x.chm", 1, 2, 3, 4);
+  EXPECT_TRUE(fakes.journal.Empty());
+}
+
+TEST(ReloadAddress, PlainPathsBecomeEncodedFileUris) {
+  EXPECT_EQ(ReloadAddress("/home/u/desk.html"), "file:///home/u/desk.html");
+  EXPECT_EQ(ReloadAddress("/home/u/a b/100%?#.html"), "file:///home/u/a%20b/100%25%3F%23.html");
+  EXPECT_EQ(ReloadAddress("/home/u/caf\xC3\xA9.html"), "file:///home/u/caf%C3%A9.html");
+  EXPECT_EQ(ReloadAddress("/srv/a+b(1)~x.html"), "file:///srv/a+b(1)~x.html");
+}
+
+TEST(ReloadAddress, AddressesWithASchemeStayAsTheyAre) {
+  EXPECT_EQ(ReloadAddress("file:///home/u/my page.html"), "file:///home/u/my page.html");
+  EXPECT_EQ(ReloadAddress("http://www.example.com/a?b=c"), "http://www.example.com/a?b=c");
+  EXPECT_EQ(ReloadAddress("about:blank"), "about:blank");
+  EXPECT_FALSE(HasUriScheme("C:\\Pages\\home.htm"));
+  EXPECT_FALSE(HasUriScheme("/tmp/a:b.html"));
+}
+
+}  // namespace
+}  // namespace vantile
