@@ -349,6 +349,14 @@ std::vector<std::string> SplitKeyPath(std::string_view path) {
   return parts;
 }
 
+bool IsValidKeyPath(std::string_view path) {
+  std::vector<std::string> parts = SplitKeyPath(path);
+  if (parts.size() > kMaxKeyDepth) return false;
+  for (const std::string& p : parts)
+    if (p.size() > kMaxKeyNameLength) return false;
+  return true;
+}
+
 const RegKey* RegTree::Find(std::string_view path) const {
   const RegKey* key = &root_;
   for (const std::string& part : SplitKeyPath(path)) {

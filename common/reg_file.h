@@ -53,6 +53,11 @@ class RegTree {
 
 std::vector<std::string> SplitKeyPath(std::string_view path);
 
+// Whether a key path is one Windows would accept: at most 512 levels below
+// the root, each name at most 255 characters. The file format keeps the same
+// limits, so nothing we write is refused when read back.
+bool IsValidKeyPath(std::string_view path);
+
 struct ParseIssue {
   int line = 0;  // 1-based
   std::string message;

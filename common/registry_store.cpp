@@ -145,13 +145,28 @@ std::string ExecArgument(std::string_view arg) {
   return needs_quotes ? "\"" + quoted + "\"" : quoted;
 }
 
-// The Exec line for a Run command: a path to an existing file is one
-// argument (spaces and all); anything else is a command line.
+// The Exec line for a Run command. Our own Run value is the full path of the
+// program, which may hold spaces and need not exist yet (a moved install), so
+// an unquoted absolute path is one argument unless a shorter prefix of it, up
+// to a space, names an existing file: then the rest are its arguments, as in
+// a command line another program wrote.
 std::string ExecLine(const std::string& command) {
   std::vector<std::string> argv;
   std::error_code ec;
-  if (!command.empty() && command.front() == '/' && fs::exists(command, ec)) {
-    argv.push_back(command);
+  bool unquoted_path = !command.empty() && command.front() == '/' &&
+                       command.find_first_of("\"'\\") == std::string::npos;
+  if (unquoted_path) {
+    std::size_t program_end = command.size();
+    if (!fs::exists(command, ec)) {
+      for (std::size_t space = command.find(' '); space != std::string::npos; space = command.find(' ', space + 1)) {
+        if (fs::is_regular_file(command.substr(0, space), ec)) program_end = space;
+      }
+    }
+    argv.push_back(command.substr(0, program_end));
+    if (program_end < command.size()) {
+      auto rest = SplitCommandLine(std::string_view(command).substr(program_end));
+      if (rest) argv.insert(argv.end(), rest->begin(), rest->end());
+    }
   } else if (auto split = SplitCommandLine(command); split && !split->empty()) {
     argv = *split;
   } else {
@@ -331,6 +346,7 @@ bool RegistryStore::KeyWritable(RegRoot root, std::string_view path) {
 
 bool RegistryStore::CreateKey(RegRoot root, std::string_view path) {
   if (KeyExists(root, path)) return true;
+  if (!IsValidKeyPath(path)) return false;
   return Modify(root, [&](RegTree& tree) {
     tree.Create(path);
     return true;

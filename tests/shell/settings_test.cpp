@@ -1,0 +1,160 @@
+#include "shell/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "common/zq_registry.h"
+#include "temp_dir.h"
+
+namespace vantile {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  TempDir dir_;
+  RegistryStore store_{{dir_ / "settings", dir_ / "autostart"}};
+
+  void WriteHive(std::string_view body) {
+    WriteFile(store_.HiveFile(HKEY_CURRENT_USER),
+              "Windows Registry Editor Version 5.00\n\n" + std::string(body));
+  }
+  std::string Hive() { return ReadFile(store_.HiveFile(HKEY_CURRENT_USER)); }
+};
+
+TEST_F(SettingsTest, FirstRunLeavesEverythingEmptyAndWritesEverySettingAtExit) {
+  Settings s;
+  LoadSettings(store_, s);
+  EXPECT_EQ(s.HomePage, "");
+  EXPECT_EQ(s.CurrentAddress, "");
+  EXPECT_EQ(s.SourceEditor, "") << "the editor default applies only when the key exists";
+  EXPECT_FALSE(s.RunAtStartup);
+  EXPECT_EQ(s.ProgramCount, 0);
+
+  SaveSettings(store_, s, "/usr/lib/vantile/vantile");
+  std::string hive = Hive();
+  for (const char* value : {"\"LastPage\"=\"\"", "\"HomePage\"=\"\"", "\"LoadLast\"=dword:00000000",
+                            "\"ShowTaskbar\"=dword:00000000", "\"NoScrollbars\"=dword:00000000",
+                            "\"SourceEditor\"=\"\"", "\"EnableImages\"=dword:00000000",
+                            "\"EnableSound\"=dword:00000000", "\"EnableVideo\"=dword:00000000",
+                            "\"EnableScripting\"=dword:00000000", "\"EnableActiveX\"=dword:00000000",
+                            "\"EnableJava\"=dword:00000000", "\"Count\"=dword:00000000"})
+    EXPECT_NE(hive.find(value), std::string::npos) << value << "\n" << hive;
+  EXPECT_EQ(hive.find("Prog0"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "autostart" / "Vantile.desktop"));
+}
+
+TEST_F(SettingsTest, LoadsTheStoredValuesAndWritesBooleansAsMinusOne) {
+  WriteHive(
+      "[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile]\n"
+      "\"HomePage\"=\"/home/ana/desk.html\"\n\"LastPage\"=\"file:///tmp/last.html\"\n"
+      "\"LoadLast\"=dword:00000001\n\"ShowTaskbar\"=dword:00000001\n\"EnableImages\"=dword:00000001\n"
+      "\"EnableScripting\"=dword:ffffffff\n\"SourceEditor\"=\"\"\n");
+  Settings s;
+  LoadSettings(store_, s);
+  EXPECT_EQ(s.HomePage, "/home/ana/desk.html");
+  EXPECT_TRUE(s.LoadLast);
+  EXPECT_EQ(s.CurrentAddress, "file:///tmp/last.html");
+  EXPECT_TRUE(s.ShowTaskbar);
+  EXPECT_FALSE(s.NoScrollbars);
+  EXPECT_TRUE(s.EnableImages);
+  EXPECT_TRUE(s.EnableScripting);
+  EXPECT_FALSE(s.EnableVideo);
+  EXPECT_EQ(s.SourceEditor, "notepad.exe");
+  EXPECT_EQ(DownloadControlFlags(s), 0x20000000u | 0x10 | 0x600 | 0x100);
+
+  SaveSettings(store_, s, "/x/vantile");
+  std::string hive = Hive();
+  EXPECT_NE(hive.find("\"LoadLast\"=dword:ffffffff"), std::string::npos);
+  EXPECT_NE(hive.find("\"SourceEditor\"=\"notepad.exe\""), std::string::npos);
+  EXPECT_NE(hive.find("\"LastPage\"=\"file:///tmp/last.html\""), std::string::npos);
+}
+
+TEST_F(SettingsTest, LoadLastWithoutALastPageStartsEmpty) {
+  WriteHive("[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile]\n\"HomePage\"=\"/h.html\"\n\"LoadLast\"=dword:ffffffff\n");
+  Settings s;
+  LoadSettings(store_, s);
+  EXPECT_EQ(s.CurrentAddress, "");
+  Settings home;
+  WriteHive("[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile]\n\"HomePage\"=\"/h.html\"\n");
+  LoadSettings(store_, home);
+  EXPECT_EQ(home.CurrentAddress, "/h.html");
+}
+
+TEST_F(SettingsTest, ProgramListKeepsCountAsReadAndLeavesLaterEntriesAlone) {
+  WriteHive(
+      "[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile\\Programs]\n"
+      "\"Count\"=dword:00000002\n\"Prog0\"=\"/usr/bin/a\"\n\"Prog2\"=\"/usr/bin/c\"\n");
+  Settings s;
+  LoadSettings(store_, s);
+  ASSERT_EQ(s.ProgramCount, 2);
+  EXPECT_EQ(s.Programs, (std::vector<std::string>{"/usr/bin/a", ""}));
+  SaveSettings(store_, s, "/x");
+  std::string hive = Hive();
+  EXPECT_NE(hive.find("\"Prog1\"=\"\""), std::string::npos);
+  EXPECT_NE(hive.find("\"Prog2\"=\"/usr/bin/c\""), std::string::npos);
+
+  WriteHive("[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile\\Programs]\n\"Count\"=dword:fffffffd\n\"Prog0\"=\"/a\"\n");
+  Settings negative;
+  LoadSettings(store_, negative);
+  EXPECT_EQ(negative.ProgramCount, -3);
+  EXPECT_TRUE(negative.Programs.empty());
+  SaveSettings(store_, negative, "/x");
+  EXPECT_NE(Hive().find("\"Count\"=dword:fffffffd"), std::string::npos);
+}
+
+TEST_F(SettingsTest, RunAtStartupFollowsTheAutostartEntry) {
+  Settings s;
+  s.RunAtStartup = true;
+  SaveSettings(store_, s, "/opt/Vantile Apps/vantile");
+  std::filesystem::path entry = dir_ / "autostart" / "Vantile.desktop";
+  ASSERT_TRUE(std::filesystem::exists(entry));
+  EXPECT_NE(ReadFile(entry).find("Exec=\"/opt/Vantile Apps/vantile\""), std::string::npos);
+
+  Settings loaded;
+  LoadSettings(store_, loaded);
+  EXPECT_TRUE(loaded.RunAtStartup);
+
+  // Run key not writable: reads false even though the entry exists, and the
+  // entry is left alone at exit.
+  std::filesystem::permissions(dir_ / "autostart",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  Settings locked;
+  locked.RunAtStartup = true;
+  LoadSettings(store_, locked);
+  EXPECT_FALSE(locked.RunAtStartup);
+  SaveSettings(store_, locked, "/x");
+  EXPECT_TRUE(std::filesystem::exists(entry));
+  std::filesystem::permissions(dir_ / "autostart", std::filesystem::perms::owner_all);
+
+  loaded.RunAtStartup = false;
+  SaveSettings(store_, loaded, "/x");
+  EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+TEST_F(SettingsTest, UnreadableSettingsFolderKeepsFieldsAndWritesNothing) {
+  std::filesystem::create_directories(dir_ / "settings");
+  WriteHive("[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile]\n\"HomePage\"=\"/h.html\"\n");
+  std::filesystem::permissions(dir_ / "settings",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  Settings s;
+  s.HomePage = "kept";
+  LoadSettings(store_, s);
+  EXPECT_EQ(s.HomePage, "kept") << "a key that cannot be opened for writing is skipped";
+  std::string before = Hive();
+  s.HomePage = "changed";
+  SaveSettings(store_, s, "/x");
+  EXPECT_EQ(Hive(), before);
+}
+
+TEST(DownloadControlFlags, AllOnAndAllOff) {
+  Settings on;
+  on.EnableImages = on.EnableSound = on.EnableVideo = on.EnableScripting = on.EnableActiveX = on.EnableJava = true;
+  EXPECT_EQ(DownloadControlFlags(on), 0x20000070u);
+  EXPECT_EQ(DownloadControlFlags(Settings{}), 0x20000780u);
+}
+
+}  // namespace
+}  // namespace vantile
