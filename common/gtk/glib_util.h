@@ -1,0 +1,24 @@
+// unique_ptr owners for the plain GLib allocations we receive (strings,
+// errors), beside GObjectPtr for objects.
+#pragma once
+
+#include <glib.h>
+
+#include <memory>
+#include <string>
+
+#include "common/gtk/gobject_ptr.h"
+
+namespace vantile {
+
+using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
+
+struct GErrorDeleter {
+  void operator()(GError* e) const { g_error_free(e); }
+};
+using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
+
+// The text of an error for a log line ("" when there is none).
+inline std::string ErrorText(const GErrorPtr& error) { return error ? std::string(error->message) : std::string(); }
+
+}  // namespace vantile

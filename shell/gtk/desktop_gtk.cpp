@@ -1,0 +1,176 @@
+#include "shell/gtk/desktop_gtk.h"
+
+#include <gdk/gdkx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "common/gtk/glib_util.h"
+
+namespace vantile {
+
+namespace {
+
+struct XFreeDeleter {
+  void operator()(void* p) const {
+    if (p) XFree(p);
+  }
+};
+
+bool IsDock(Display* display, Window window, Atom type_atom, Atom dock_atom) {
+  Atom actual_type = None;
+  int actual_format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* raw = nullptr;
+  if (XGetWindowProperty(display, window, type_atom, 0, 32, False, XA_ATOM, &actual_type, &actual_format,
+                         &count, &remaining, &raw) != Success) {
+    return false;
+  }
+  std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
+  if (!data || actual_format != 32) return false;
+  const auto* atoms = reinterpret_cast<const Atom*>(data.get());
+  return std::find(atoms, atoms + count, dock_atom) != atoms + count;
+}
+
+// Every top-level window that is a dock: the root's children (unmanaged and
+// withdrawn panels) and the window manager's client list (panels it framed).
+std::vector<Window> DockWindows(Display* display) {
+  const Window root = DefaultRootWindow(display);
+  std::vector<Window> candidates;
+  Window root_return = 0, parent_return = 0;
+  Window* children = nullptr;
+  unsigned int child_count = 0;
+  if (XQueryTree(display, root, &root_return, &parent_return, &children, &child_count)) {
+    std::unique_ptr<Window, XFreeDeleter> owned(children);
+    candidates.assign(children, children + child_count);
+  }
+  Atom actual_type = None;
+  int actual_format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* raw = nullptr;
+  if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 4096, False,
+                         XA_WINDOW, &actual_type, &actual_format, &count, &remaining, &raw) == Success) {
+    std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
+    if (data && actual_format == 32) {
+      const auto* clients = reinterpret_cast<const Window*>(data.get());
+      candidates.insert(candidates.end(), clients, clients + count);
+    }
+  }
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+
+  const Atom type_atom = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+  const Atom dock_atom = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
+  std::vector<Window> docks;
+  for (Window w : candidates) {
+    if (IsDock(display, w, type_atom, dock_atom)) docks.push_back(w);
+  }
+  return docks;
+}
+
+}  // namespace
+
+GtkDesktop::GtkDesktop(GtkWidget* content)
+    : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))), content_(content) {
+  gtk_window_set_title(window_, "Vantile");
+  gtk_window_set_decorated(window_, FALSE);
+  gtk_window_set_icon_name(window_, "user-desktop");
+  gtk_container_add(GTK_CONTAINER(window_), content_);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
+                     static_cast<GtkDesktop*>(self)->Close();
+                     return TRUE;  // the close runs the shutdown, which ends the program
+                   }),
+                   this);
+}
+
+GtkDesktop::~GtkDesktop() { gtk_widget_destroy(GTK_WIDGET(window_)); }
+
+GdkMonitor* GtkDesktop::PrimaryMonitor() const {
+  GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+  return monitor ? monitor : gdk_display_get_monitor(display, 0);
+}
+
+ScreenRect GtkDesktop::WorkArea() {
+  GdkMonitor* monitor = PrimaryMonitor();
+  if (!monitor) return {};
+  GdkRectangle area{};
+  gdk_monitor_get_workarea(monitor, &area);
+  return ScreenRect{area.x, area.y, area.x + area.width, area.y + area.height};
+}
+
+void GtkDesktop::ShowTaskbar(bool visible) {
+  GdkDisplay* gdk_display = gtk_widget_get_display(GTK_WIDGET(window_));
+  if (!GDK_IS_X11_DISPLAY(gdk_display)) return;
+  Display* display = gdk_x11_display_get_xdisplay(gdk_display);
+  // A panel may go away between the listing and the call; that is no error.
+  gdk_x11_display_error_trap_push(gdk_display);
+  for (Window dock : DockWindows(display)) {
+    if (visible) {
+      XMapWindow(display, dock);
+    } else {
+      XUnmapWindow(display, dock);
+    }
+  }
+  XSync(display, False);
+  gdk_x11_display_error_trap_pop_ignored(gdk_display);
+}
+
+void GtkDesktop::SetWindowState(WindowState state) {
+  if (state == WindowState::Maximized) {
+    GdkMonitor* monitor = PrimaryMonitor();
+    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+    int index = 0;
+    for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {
+      if (gdk_display_get_monitor(display, i) == monitor) index = i;
+    }
+    gtk_window_fullscreen_on_monitor(window_, gtk_widget_get_screen(GTK_WIDGET(window_)), index);
+  } else {
+    gtk_window_unfullscreen(window_);
+    gtk_window_unmaximize(window_);
+  }
+}
+
+void GtkDesktop::MoveWindow(int x, int y, int width, int height) {
+  gtk_window_move(window_, x, y);
+  if (width > 0 && height > 0) {
+    if (!gtk_widget_get_mapped(GTK_WIDGET(window_))) gtk_window_set_default_size(window_, width, height);
+    gtk_window_resize(window_, width, height);
+  }
+}
+
+void GtkDesktop::SetBusyCursor(bool busy) {
+  busy_ = busy;
+  GdkWindow* gdk_window = gtk_widget_get_window(GTK_WIDGET(window_));
+  if (!gdk_window) return;
+  GObjectPtr<GdkCursor> cursor;
+  if (busy) {
+    cursor = GObjectPtr<GdkCursor>(gdk_cursor_new_from_name(gdk_window_get_display(gdk_window), "wait"));
+  }
+  gdk_window_set_cursor(gdk_window, cursor.get());
+  // The web view draws its own cursor over its area; give it the same one
+  // until the page sets another.
+  if (GdkWindow* content_window = gtk_widget_get_window(content_)) {
+    if (content_window != gdk_window) gdk_window_set_cursor(content_window, cursor.get());
+  }
+}
+
+void GtkDesktop::Show() {
+  gtk_widget_show_all(GTK_WIDGET(window_));
+  gtk_window_present(window_);
+}
+
+void GtkDesktop::Close() {
+  if (close_handler_) close_handler_();
+}
+
+std::uintptr_t GtkDesktop::WindowHandle() {
+  GdkWindow* gdk_window = gtk_widget_get_window(GTK_WIDGET(window_));
+  if (gdk_window && GDK_IS_X11_WINDOW(gdk_window)) return gdk_x11_window_get_xid(gdk_window);
+  return reinterpret_cast<std::uintptr_t>(window_);
+}
+
+}  // namespace vantile

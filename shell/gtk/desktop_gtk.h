@@ -1,0 +1,50 @@
+// The main window: one borderless GtkWindow holding the web view, placed over
+// the primary monitor, and the X11 panels beside it.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+
+#include "shell/platform.h"
+
+namespace vantile {
+
+class GtkDesktop : public Desktop {
+ public:
+  // `content` (the web view) becomes the window's only child, so GTK keeps
+  // it at 0, 0 and as large as the client area on every size change.
+  explicit GtkDesktop(GtkWidget* content);
+  ~GtkDesktop() override;
+  GtkDesktop(const GtkDesktop&) = delete;
+  GtkDesktop& operator=(const GtkDesktop&) = delete;
+
+  GtkWindow* window() const { return window_; }
+  // What Close() does: main() runs the shutdown from there.
+  void SetCloseHandler(std::function<void()> handler) { close_handler_ = std::move(handler); }
+
+  ScreenRect WorkArea() override;
+  // X11: unmaps or maps every top-level window of type
+  // _NET_WM_WINDOW_TYPE_DOCK. Wayland: a client cannot hide the panels;
+  // nothing happens (the maximised window is full screen there anyway).
+  void ShowTaskbar(bool visible) override;
+  // Maximised is full screen on the primary monitor, so the window covers
+  // the whole screen whatever the window manager's idea of the work area is
+  // while the panels are being unmapped.
+  void SetWindowState(WindowState state) override;
+  void MoveWindow(int x, int y, int width, int height) override;
+  void SetBusyCursor(bool busy) override;
+  void Show() override;
+  void Close() override;
+  std::uintptr_t WindowHandle() override;
+
+ private:
+  GdkMonitor* PrimaryMonitor() const;
+
+  GtkWindow* window_;  // a toplevel: GTK holds it, we destroy it
+  GtkWidget* content_;
+  std::function<void()> close_handler_;
+  bool busy_ = false;
+};
+
+}  // namespace vantile

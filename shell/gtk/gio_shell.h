@@ -1,0 +1,19 @@
+// The Shell interface over common/gtk's GIO launcher. Failures are returned
+// (and written to stderr for whoever runs us from a terminal), never shown.
+#pragma once
+
+#include "shell/platform.h"
+
+namespace vantile {
+
+class GioShell : public Shell {
+ public:
+  // `show` (a window show command) has no counterpart and is ignored.
+  bool Open(const std::string& file, const std::string& parameters, const std::string& directory,
+            std::int32_t show) override;
+  bool OpenFolder(const std::string& folder) override;
+  bool OpenControlPanel() override;
+  std::vector<std::string> LocalDrives() override;
+};
+
+}  // namespace vantile

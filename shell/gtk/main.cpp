@@ -1,0 +1,172 @@
+// The vantile program: builds the platform objects and frmMain, and wires
+// GTK's events to the window's handlers.
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "common/file_util.h"
+#include "common/instance_lock.h"
+#include "common/registry_store.h"
+#include "shell/frm_main.h"
+#include "shell/gtk/desktop_gtk.h"
+#include "shell/gtk/dialogs_gtk.h"
+#include "shell/gtk/gio_shell.h"
+#include "shell/gtk/key_codes.h"
+#include "shell/gtk/message_pump_gtk.h"
+#include "shell/gtk/popup_menu_gtk.h"
+#include "shell/gtk/webkit_browser.h"
+
+namespace vantile {
+namespace {
+
+struct LoopUnref {
+  void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
+};
+
+// Connects the window's GTK signals to frmMain and runs the program's one
+// shutdown when anything asks the window to close.
+class MainWindowGlue {
+ public:
+  MainWindowGlue(frmMain& form, WebKitBrowser& browser, GtkDesktop& desktop, GtkDialogs& dialogs,
+                 PopupMenuGtk& menu)
+      : form_(form), browser_(browser), desktop_(desktop), dialogs_(dialogs), menu_(menu),
+        loop_(g_main_loop_new(nullptr, FALSE)) {
+    desktop_.SetCloseHandler([this] { RequestClose(); });
+    browser_.SetContextMenuEventHook([this](const GdkEvent* event) { menu_.SetTriggerEvent(event); });
+    GtkWidget* window = GTK_WIDGET(desktop_.window());
+    g_signal_connect(window, "map-event", G_CALLBACK(OnMap), this);
+    g_signal_connect(window, "size-allocate", G_CALLBACK(OnSizeAllocate), this);
+    g_signal_connect(window, "key-release-event", G_CALLBACK(OnKeyRelease), this);
+    // A session ending, or a kill from a terminal, closes the window
+    // properly: settings saved, panels shown again.
+    for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+      signal_sources_[signal_count_++] = g_unix_signal_add(signal_number, OnSignal, this);
+    }
+  }
+
+  ~MainWindowGlue() {
+    for (int i = 0; i < signal_count_; ++i) g_source_remove(signal_sources_[i]);
+    if (activate_idle_) g_source_remove(activate_idle_);
+    if (close_idle_) g_source_remove(close_idle_);
+    g_signal_handlers_disconnect_by_data(desktop_.window(), this);
+  }
+
+  void Run() { g_main_loop_run(loop_.get()); }
+
+ private:
+  void RequestClose() {
+    if (close_requested_) return;
+    close_requested_ = true;
+    // Outside whatever handler asked (a menu command, a key), so that it
+    // finishes first.
+    close_idle_ = g_idle_add(+[](gpointer self) -> gboolean {
+      auto* glue = static_cast<MainWindowGlue*>(self);
+      glue->close_idle_ = 0;
+      glue->Shutdown();
+      return G_SOURCE_REMOVE;
+    }, this);
+  }
+
+  void Shutdown() {
+    // Nested loops still on the stack (a message box, the menu, a page
+    // wait) must end, or the main loop could not return.
+    dialogs_.CloseOpenBox();
+    menu_.Dismiss();
+    form_.Form_QueryUnload();
+    browser_.Shutdown();
+    gtk_widget_hide(GTK_WIDGET(desktop_.window()));
+    g_main_loop_quit(loop_.get());
+  }
+
+  static gboolean OnMap(GtkWidget*, GdkEvent*, gpointer self) {
+    auto* glue = static_cast<MainWindowGlue*>(self);
+    if (!glue->activated_) {
+      glue->activated_ = true;
+      glue->activate_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
+        auto* g = static_cast<MainWindowGlue*>(data);
+        g->activate_idle_ = 0;
+        if (!g->close_requested_) g->form_.Form_Activate();
+        return G_SOURCE_REMOVE;
+      }, glue);
+    }
+    return FALSE;
+  }
+
+  static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self) {
+    auto* glue = static_cast<MainWindowGlue*>(self);
+    if (allocation->width == glue->width_ && allocation->height == glue->height_) return;
+    glue->width_ = allocation->width;
+    glue->height_ = allocation->height;
+    glue->form_.Form_Resize(allocation->width, allocation->height);
+  }
+
+  static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self) {
+    auto* glue = static_cast<MainWindowGlue*>(self);
+    if (glue->close_requested_) return FALSE;
+    const int key = VirtualKeyCode(*event);
+    if (key != 0) glue->form_.Form_KeyUp(key, ShiftBits(*event));
+    return FALSE;  // the page sees its key-up too
+  }
+
+  static gboolean OnSignal(gpointer self) {
+    static_cast<MainWindowGlue*>(self)->RequestClose();
+    return G_SOURCE_CONTINUE;
+  }
+
+  frmMain& form_;
+  WebKitBrowser& browser_;
+  GtkDesktop& desktop_;
+  GtkDialogs& dialogs_;
+  PopupMenuGtk& menu_;
+  std::unique_ptr<GMainLoop, LoopUnref> loop_;
+  guint signal_sources_[3] = {};
+  int signal_count_ = 0;
+  guint activate_idle_ = 0;
+  guint close_idle_ = 0;
+  bool activated_ = false;
+  bool close_requested_ = false;
+  int width_ = -1;
+  int height_ = -1;
+};
+
+int Run(const std::string& argument_text) {
+  GtkMessagePump pump;
+  WebKitBrowser browser(BrowserTuning::FromEnvironment());
+  GtkDesktop desktop(browser.widget());
+  GioShell shell;
+  GtkDialogs dialogs(desktop.window());
+  PopupMenuGtk menu(GTK_WIDGET(desktop.window()));
+  RegistryStore registry(RegistryStore::DefaultPaths());
+  frmMain form(MainPlatform{browser, desktop, shell, dialogs, menu, pump, registry}, ProgramFolder(),
+               ProgramPath().string());
+  MainWindowGlue glue(form, browser, desktop, dialogs, menu);
+
+  if (!form.Form_Load(argument_text)) return 0;
+  desktop.Show();
+  glue.Run();
+  return 0;
+}
+
+}  // namespace
+}  // namespace vantile
+
+int main(int argc, char** argv) {
+  // The whole argument text, as one string: only "/debug" means anything.
+  std::string argument_text;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) argument_text += ' ';
+    argument_text += argv[i];
+  }
+  // A second vantile leaves before it connects to the display or creates
+  // any WebKit state on disk; frmMain repeats the test as its first step.
+  if (vantile::InstanceLock::IsHeldElsewhere(vantile::kInstanceLockName)) return 0;
+  if (!gtk_init_check(nullptr, nullptr)) {
+    std::fprintf(stderr, "vantile: cannot open the display\n");
+    return 1;
+  }
+  return vantile::Run(argument_text);
+}

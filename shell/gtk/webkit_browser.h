@@ -1,0 +1,110 @@
+// `WB`: the page browser, a WebKitWebView behind the Browser interface.
+//
+// - Every navigation WebKit is about to make (main frame, frames, new-window
+//   requests) goes through BrowserEvents::WB_BeforeNavigate2 first; Cancel
+//   means the navigation is ignored and the page stays as it was.
+// - window.external (openFile, openFolder, openControlPanel, getLocalDrives)
+//   exists only in local (file:) documents in the main frame. A web page, or
+//   a frame from elsewhere inside a local page, gets none: the page is
+//   untrusted input, and these calls start programs.
+// - alert() and confirm() become our own message boxes; a right-click shows
+//   our popup menu instead of WebKit's.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "common/gtk/glib_util.h"
+#include "shell/platform.h"
+
+namespace vantile {
+
+// Rendering choices that trade a feature for start-up time and memory.
+struct BrowserTuning {
+  // WebKit's default hardware acceleration policy (GPU compositing). Off by
+  // default: software painting starts faster and needs far less memory.
+  bool accelerated_compositing = false;
+  // Keep WebKit's page cache and browser-sized memory caches. Off by
+  // default: a desktop page is mostly one local document.
+  bool browser_caches = false;
+
+  // From VANTILE_ACCELERATED_COMPOSITING=1 and VANTILE_BROWSER_CACHES=1.
+  static BrowserTuning FromEnvironment();
+};
+
+class WebKitBrowser : public Browser {
+ public:
+  explicit WebKitBrowser(const BrowserTuning& tuning);
+  ~WebKitBrowser() override;
+  WebKitBrowser(const WebKitBrowser&) = delete;
+  WebKitBrowser& operator=(const WebKitBrowser&) = delete;
+
+  GtkWidget* widget() const { return GTK_WIDGET(view_.get()); }
+  // Called with the right-click that asked for the context menu, just
+  // before BrowserEvents::ShowContextMenu.
+  void SetContextMenuEventHook(std::function<void(const GdkEvent*)> hook) { context_hook_ = std::move(hook); }
+  // Shutdown: stops loading and makes ReadyState report complete, so that
+  // no wait that is still on the stack outlives the program.
+  void Shutdown();
+
+  void SetEvents(BrowserEvents* events) override { events_ = events; }
+  void SetUserAgent(const std::string& user_agent) override;
+  // DOCHOSTUIFLAG_SCROLL_NO (8): a user style sheet hides the page's scroll
+  // bars; other flags have no counterpart.
+  void SetHostFlags(std::uint32_t flags) override;
+  // DLCTL_DLIMAGES -> auto-load-images; DLCTL_NO_SCRIPTS -> the page's own
+  // scripts off (enable-javascript-markup); DLCTL_VIDEOS -> media elements
+  // (enable-media, MediaSource); DLCTL_BGSOUNDS -> sound (Web Audio, and the
+  // view muted without it). Java, ActiveX and client-pull have no counterpart.
+  void SetDownloadControl(std::uint32_t flags) override;
+  void Navigate(const std::string& url) override;
+  void Refresh() override;
+  void Refresh2() override;
+  bool GoBack() override;
+  bool GoForward() override;
+  int ReadyState() override;
+  std::string LocationURL() override;
+
+ private:
+  static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer);
+  static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
+  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer);
+  static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer);
+  static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
+  static void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer);
+  static gboolean ShowContextMenuLater(gpointer);
+
+  // Runs the guard; true when the navigation may go on.
+  bool PassesGuard(const std::string& uri);
+  // Whether a call through window.external comes from where it may.
+  bool TrustedCall(const std::string& token) const;
+  void RebuildUserContent();
+  void ExpectLoad();
+
+  GObjectPtr<WebKitUserContentManager> content_;
+  GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
+  BrowserEvents* events_ = nullptr;
+  std::function<void(const GdkEvent*)> context_hook_;
+  struct EventFree {
+    void operator()(GdkEvent* e) const { gdk_event_free(e); }
+  };
+  std::unique_ptr<GdkEvent, EventFree> pending_menu_event_;
+  guint menu_idle_ = 0;
+
+  // Secret that the injected window.external passes with every call; page
+  // content cannot read it, so other frames cannot forge calls.
+  std::string token_;
+  bool hide_scrollbars_ = false;
+
+  // Ready state: a requested load counts from the request until WebKit
+  // finishes or fails it, or until its navigation is cancelled.
+  enum class Load { Idle, Requested, Loading, Interactive };
+  Load load_ = Load::Idle;
+  std::chrono::steady_clock::time_point requested_at_{};
+  bool shut_down_ = false;
+};
+
+}  // namespace vantile
