@@ -136,6 +136,7 @@ class MainWindowGlue {
 int Run(const std::string& argument_text) {
   GtkMessagePump pump;
   WebKitBrowser browser(BrowserTuning::FromEnvironment());
+  pump.SetInFlightProbe([&browser] { return browser.ReadyState() != READYSTATE_COMPLETE; });
   GtkDesktop desktop(browser.widget());
   GioShell shell;
   GtkDialogs dialogs(desktop.window());

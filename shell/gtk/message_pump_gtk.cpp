@@ -7,8 +7,7 @@
 namespace vantile {
 
 namespace {
-// How long passes may find nothing to do before they start to sleep.
-constexpr auto kSpinTime = std::chrono::milliseconds(20);
+
 constexpr guint kSleepMs = 1;
 
 gboolean WakeUp(gpointer) { return G_SOURCE_REMOVE; }
@@ -19,22 +18,13 @@ struct SourceDeleter {
     g_source_unref(source);
   }
 };
+
 }  // namespace
 
 void GtkMessagePump::DoEvents() {
   GMainContext* context = g_main_context_default();
-  if (g_main_context_iteration(context, FALSE)) {
-    idle_ = false;
-    return;
-  }
-  const auto now = Clock::now();
-  if (!idle_) {
-    idle_ = true;
-    idle_since_ = now;
-    return;
-  }
-  if (now - idle_since_ < kSpinTime) return;
-  // Block until something arrives, but never longer than kSleepMs.
+  if (g_main_context_iteration(context, FALSE)) return;
+  if (!in_flight_ || !in_flight_()) return;
   std::unique_ptr<GSource, SourceDeleter> timer(g_timeout_source_new(kSleepMs));
   g_source_set_callback(timer.get(), WakeUp, nullptr, nullptr);
   g_source_attach(timer.get(), context);

@@ -1,7 +1,7 @@
 // One pass of the GLib main loop for the behaviour's waits.
 #pragma once
 
-#include <chrono>
+#include <functional>
 
 #include "shell/platform.h"
 
@@ -9,16 +9,18 @@ namespace vantile {
 
 class GtkMessagePump : public MessagePump {
  public:
-  // Runs whatever is ready and returns at once. A wait that has found
-  // nothing to do for a while sleeps in poll() for at most a millisecond
-  // instead of spinning, so a page load is not starved of the CPU by the
-  // loop that waits for it; short bursts of passes stay fast.
+  // Runs whatever is ready. When nothing is, and something the caller waits
+  // for is in flight (a page loading), it sleeps in poll() until the next
+  // event or for at most a millisecond, so the loop that waits for a page
+  // does not take the CPU the page needs. With nothing in flight a pass
+  // returns at once, so long runs of passes stay fast.
   void DoEvents() override;
 
+  // Whether something is in flight; unset means never.
+  void SetInFlightProbe(std::function<bool()> probe) { in_flight_ = std::move(probe); }
+
  private:
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point idle_since_{};
-  bool idle_ = false;
+  std::function<bool()> in_flight_;
 };
 
 }  // namespace vantile
