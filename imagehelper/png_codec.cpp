@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/file_util.h"
 #include "imagehelper/image_errors.h"
 
 namespace vantile {
@@ -135,10 +136,9 @@ std::optional<PngDestination> PngDestination::Open(const std::filesystem::path& 
   if (path.empty() || path.filename().empty()) return std::nullopt;
   // A destination that exists but cannot be replaced by this user (a
   // read-only file) fails here, as opening it for writing would.
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ::access(path.c_str(), W_OK) != 0)) {
-    return std::nullopt;
-  }
+  // (A file without write permission bits counts as read-only even for root.)
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec) || !IsWritableByUser(path)) return std::nullopt;
   std::string temp = path.string() + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) return std::nullopt;
