@@ -41,7 +41,11 @@ void frmMain::LogError(const std::string& text) {
 }
 
 void frmMain::WaitForCompletion() {
-  while (WB.ReadyState() != READYSTATE_COMPLETE) platform_.pump.DoEvents();
+  // A close request handled inside the wait (Ctrl+Q while a slow page loads)
+  // ends it: the window is going away and its page no longer matters.
+  while (phase_ == Phase::Loaded && WB.ReadyState() != READYSTATE_COMPLETE) {
+    platform_.pump.DoEvents();
+  }
 }
 
 bool frmMain::Form_Load(const std::string& argument_text) {
@@ -90,10 +94,13 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   phase_ = Phase::Loaded;
 
   // 11. Let pending events (resize, browser) run before the window is placed.
-  for (int pass = 0; pass < kSettlePasses; ++pass) platform_.pump.DoEvents();
+  for (int pass = 0; pass < kSettlePasses && phase_ == Phase::Loaded; ++pass) {
+    platform_.pump.DoEvents();
+  }
 
-  // 12. Placement and taskbar.
-  PositionWindow();
+  // 12. Placement and taskbar; not after a close request already restored the
+  // panels, or they would stay hidden after exit.
+  if (phase_ == Phase::Loaded) PositionWindow();
   return true;
 }
 

@@ -89,7 +89,10 @@ class frmMain : public BrowserEvents {
   // nothing else happens here.
   void Form_Resize(int client_width, int client_height);
   // Shutdown steps 1..5. Runs once; does nothing when Form_Load returned false.
+  // A wait for the page in progress (activate step) ends when it has run.
   void Form_QueryUnload();
+  // Whether shutdown has run (a close request may arrive inside a wait).
+  bool unloaded() const { return phase_ == Phase::Unloaded; }
 
   // Menu command ids (0 = dismissed).
   void ProcessMenuClick(int id);

@@ -112,6 +112,7 @@ class FakeBrowser : public Browser, public StrictFake {
   void AdvanceLoad() {
     if (remaining_ > 0) --remaining_;
   }
+  void FinishLoad() { remaining_ = 0; }
 
   void SetEvents(BrowserEvents* e) override {
     Called("SetEvents", e ? "set" : "null");

@@ -205,6 +205,38 @@ TEST_F(FrmMainTest, ExitFromMenuOrCtrlQClosesTheWindowWhichShutsDown) {
   EXPECT_EQ(fakes.journal.Calls(), Calls{"desktop.Close"});
 }
 
+TEST_F(FrmMainTest, CtrlQWhileTheStartPageLoadsEndsTheWaitAndLeavesThePanelsShown) {
+  Settings stored;
+  stored.HomePage = "http://127.0.0.1:1/slow.html";
+  StoreSettings(stored);
+  Start();
+  fakes.browser.passes_per_load = 1000000;  // never completes
+  fakes.desktop.on_close = [this] { Form().Form_QueryUnload(); };
+  fakes.pump.on_pass = [this] {
+    if (fakes.pump.passes == 10001 + 3) Form().Form_KeyUp(0x51, 2);
+    if (fakes.pump.passes == 10001 + 50) {
+      ADD_FAILURE() << "the wait went on after the window closed";
+      fakes.browser.FinishLoad();
+    }
+  };
+  fakes.menu.Allow({"Build", "SetItemEnabled", "Destroy"});  // Track never
+  fakes.journal.Clear();
+  Form().Form_Activate();
+
+  Calls calls = fakes.journal.Calls();
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls.back(), "desktop.SetBusyCursor(false)");
+  auto destroy = std::find(calls.begin(), calls.end(), "menu.Destroy");
+  ASSERT_NE(destroy, calls.end());
+  EXPECT_EQ(std::count_if(destroy, calls.end(),
+                          [](const std::string& c) { return c.rfind("menu.", 0) == 0; }),
+            1)
+      << "no menu call after the menu is gone";
+  EXPECT_TRUE(fakes.desktop.taskbar_visible);
+  EXPECT_TRUE(Form().unloaded());
+  EXPECT_FALSE(Form().state().IsBusy);
+}
+
 TEST_F(FrmMainTest, DismissedMenuAndOtherIdsChangeNothing) {
   Start();
   fakes.menu.track_result = 0;
