@@ -69,6 +69,24 @@ GtkEntry* FindVisibleEntry(GtkWidget* widget) {
   return found;
 }
 
+GtkWidget* FindChooserWidget(GtkWidget* widget) {
+  if (GTK_IS_FILE_CHOOSER_WIDGET(widget)) return widget;
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* found = nullptr;
+  for (GList* l = children; l && !found; l = l->next) found = FindChooserWidget(GTK_WIDGET(l->data));
+  g_list_free(children);
+  return found;
+}
+
+// An Open dialog that takes any text (a web address), or that offers a name,
+// starts with its name field showing, so typing goes there rather than into
+// GTK's type-ahead search. Other Open dialogs keep GTK's own behaviour.
+void ShowNameField(GtkWidget* dialog, gpointer text) {
+  if (GtkWidget* widget = FindChooserWidget(dialog))
+    g_signal_emit_by_name(widget, "location-popup", static_cast<const char*>(text));
+}
+
 std::string Owned(char* text) {
   std::unique_ptr<char, GFreeDeleter> holder(text);
   return text ? std::string(text) : std::string();
@@ -125,6 +143,11 @@ std::optional<FileChooser::Response> FileChooserGtk::Run(const Request& request)
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(read_only), (request.flags & OFN_READONLY) != 0);
     gtk_file_chooser_set_extra_widget(chooser, read_only);
   }
+
+  std::string prefill = open && !request.file_name.empty() && request.file_name.front() != '/'
+                            ? request.file_name
+                            : std::string();
+  if (unvalidated || !prefill.empty()) g_signal_connect(dialog, "map", G_CALLBACK(ShowNameField), prefill.data());
 
   int response = gtk_dialog_run(GTK_DIALOG(dialog));
   std::optional<Response> result;
