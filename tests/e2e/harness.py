@@ -13,6 +13,7 @@ import subprocess
 import tempfile
 import time
 import unittest
+import urllib.parse
 
 BUILD_DIR = os.environ.get("VANTILE_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
 BUILD_DIR = os.path.abspath(BUILD_DIR)
@@ -230,3 +231,123 @@ class DesktopTestCase(unittest.TestCase):
     def setUp(self):
         self.desktop = Desktop(panel=self.panel).__enter__()
         self.addCleanup(self.desktop.close)
+
+
+# -- vantile helpers ----------------------------------------------------------
+SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Quorel\Vantile"
+PROGRAMS_KEY = SETTINGS_KEY + r"\Programs"
+
+
+def reg_text(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def write_vantile_settings(desktop, values=None, programs=None):
+    """Writes the settings hive before vantile starts. `values` maps names to
+    str (REG_SZ) or bool/int (REG_DWORD); `programs` is the allow-list."""
+    folder = os.path.join(desktop.config, "vantile")
+    os.makedirs(folder, exist_ok=True)
+    lines = ["Windows Registry Editor Version 5.00", "", f"[{SETTINGS_KEY}]"]
+    for name, value in (values or {}).items():
+        if isinstance(value, bool):
+            value = -1 if value else 0
+        if isinstance(value, int):
+            lines.append(f'"{name}"=dword:{value & 0xFFFFFFFF:08x}')
+        else:
+            lines.append(f'"{name}"={reg_text(value)}')
+    lines += ["", f"[{PROGRAMS_KEY}]", f'"Count"=dword:{len(programs or []):08x}']
+    for i, program in enumerate(programs or []):
+        lines.append(f'"Prog{i}"={reg_text(program)}')
+    path = os.path.join(folder, "HKEY_CURRENT_USER.reg")
+    with open(path, "w", encoding="utf-8", newline="\r\n") as f:
+        f.write("\n".join(lines) + "\n")
+    return path
+
+
+def read_vantile_settings(desktop):
+    """{key path: {value name: value}} from the settings hive (str, or int for dwords)."""
+    path = os.path.join(desktop.config, "vantile", "HKEY_CURRENT_USER.reg")
+    keys, current = {}, None
+    with open(path, encoding="utf-8-sig") as f:
+        for line in f.read().splitlines():
+            line = line.strip()
+            if line.startswith("[") and line.endswith("]"):
+                current = keys.setdefault(line[1:-1], {})
+            elif line.startswith('"') and current is not None and '"=' in line:
+                name, value = line[1:].split('"=', 1)
+                if value.startswith("dword:"):
+                    current[name] = int(value[6:], 16)
+                elif value.startswith('"'):
+                    current[name] = value[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+                else:
+                    current[name] = value
+    return keys
+
+
+def start_vantile(desktop, args=(), program=None, env=None):
+    """Starts vantile in the session; its output goes to files in the session folder."""
+    program = program or build_path("vantile")
+    out = open(os.path.join(desktop.tmp, "vantile.out"), "ab")
+    p = subprocess.Popen([program, *args], env=env or desktop.env, stdout=out, stderr=subprocess.STDOUT)
+    out.close()
+    desktop.procs.append(p)
+    return p
+
+
+def vantile_output(desktop):
+    with open(os.path.join(desktop.tmp, "vantile.out"), encoding="utf-8", errors="replace") as f:
+        return f.read()
+
+
+def stop_vantile(proc, timeout=20):
+    """Asks vantile to close (SIGTERM runs its normal shutdown) and returns its exit status."""
+    if proc.poll() is None:
+        proc.terminate()
+    return proc.wait(timeout)
+
+
+def write_recorder(folder, name="recorder.sh"):
+    """A program that appends its working folder and arguments to `name`.log,
+    one block per start: "cwd=...", then "arg=..." lines, then "end"."""
+    script = os.path.join(folder, name)
+    log = script + ".log"
+    with open(script, "w") as f:
+        f.write("#!/bin/sh\n"
+                f"log='{log}'\n"
+                'echo "cwd=$(pwd)" >> "$log"\n'
+                'for a in "$@"; do printf "arg=%s\\n" "$a" >> "$log"; done\n'
+                'echo end >> "$log"\n')
+    os.chmod(script, 0o755)
+    return script, log
+
+
+def recorded_runs(log):
+    """The starts a recorder logged: a list of (cwd, [args])."""
+    if not os.path.exists(log):
+        return []
+    runs, cwd, args = [], None, []
+    with open(log) as f:
+        for line in f.read().splitlines():
+            if line.startswith("cwd="):
+                cwd, args = line[4:], []
+            elif line.startswith("arg="):
+                args.append(line[4:])
+            elif line == "end":
+                runs.append((cwd, args))
+    return runs
+
+
+def register_file_manager(desktop, program):
+    """Makes `program` the user's file manager (default for inode/directory)
+    through $XDG_DATA_HOME/applications."""
+    apps = os.path.join(desktop.data, "applications")
+    os.makedirs(apps, exist_ok=True)
+    with open(os.path.join(apps, "fake-files.desktop"), "w") as f:
+        f.write("[Desktop Entry]\nType=Application\nName=Fake Files\n"
+                f"Exec={program} %F\nMimeType=inode/directory;\nNoDisplay=true\n")
+    with open(os.path.join(apps, "mimeapps.list"), "w") as f:
+        f.write("[Default Applications]\ninode/directory=fake-files.desktop\n")
+
+
+def file_uri(path):
+    return "file://" + urllib.parse.quote(os.path.abspath(path))
