@@ -351,3 +351,29 @@ def register_file_manager(desktop, program):
 
 def file_uri(path):
     return "file://" + urllib.parse.quote(os.path.abspath(path))
+
+
+def open_desktop(attempts=3, **kw):
+    """Desktop(**kw) entered, trying again when the session does not come up
+    (a busy machine can keep the window manager from starting in time); a
+    session that failed is closed rather than left running."""
+    error = None
+    for _ in range(attempts):
+        desktop = Desktop(**kw)
+        try:
+            return desktop.__enter__()
+        except (AssertionError, RuntimeError) as e:
+            error = e
+            desktop.close()
+    raise error
+
+
+class SessionTestCase(unittest.TestCase):
+    """Like DesktopTestCase, with open_desktop's retries: self.desktop is a
+    fresh session per test, with the panel when `panel` is set."""
+    panel = False
+    panel_position = "bottom"
+
+    def setUp(self):
+        self.desktop = open_desktop(panel=self.panel, panel_position=self.panel_position)
+        self.addCleanup(self.desktop.close)

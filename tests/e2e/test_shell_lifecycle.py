@@ -7,13 +7,13 @@ import time
 import unittest
 
 import harness
-from harness import DesktopTestCase
+from harness import SessionTestCase
 
 EVERY_SETTING = ["LastPage", "HomePage", "LoadLast", "ShowTaskbar", "NoScrollbars", "SourceEditor",
                  "EnableImages", "EnableSound", "EnableVideo", "EnableScripting", "EnableActiveX", "EnableJava"]
 
 
-class FirstRunTest(DesktopTestCase):
+class FirstRunTest(SessionTestCase):
     panel = True
 
     def test_first_run_writes_every_setting_when_the_user_exits_with_ctrl_q(self):
@@ -40,7 +40,7 @@ class FirstRunTest(DesktopTestCase):
         self.assertFalse(os.path.exists(os.path.join(d.config, "autostart", "Vantile.desktop")))
 
 
-class SecondInstanceTest(DesktopTestCase):
+class SecondInstanceTest(SessionTestCase):
     panel = True
 
     def test_a_second_instance_ends_at_once_touching_nothing(self):
@@ -68,7 +68,7 @@ class SecondInstanceTest(DesktopTestCase):
         self.assertEqual(harness.stop_vantile(first), 0)
 
 
-class DebugLogTest(DesktopTestCase):
+class DebugLogTest(SessionTestCase):
     panel = True
 
     def setUp(self):

@@ -1,0 +1,61 @@
+"""Window placement and the panels: ShowTaskbar false covers the screen with
+the panels unmapped, true fills exactly the work area beside them, and the
+panels are mapped again when vantile exits."""
+import os
+import unittest
+
+import harness
+from harness import SCREEN, SessionTestCase
+
+
+class PlacementTest(SessionTestCase):
+    panel = True
+
+    def start(self, show_taskbar):
+        d = self.desktop
+        page = os.path.join(d.tmp, "page.html")
+        with open(page, "w") as f:
+            f.write("<html><body style='margin:0;background:#2a6'>desktop</body></html>")
+        harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": show_taskbar})
+        proc = harness.start_vantile(d)
+        return proc, d.wait_for_window(pid=proc.pid)
+
+    def wait_for_geometry(self, window, expected):
+        d = self.desktop
+        try:
+            d.wait_for(lambda: d.geometry(window) == expected, 10, f"window at {expected}")
+        except AssertionError:
+            self.assertEqual(d.geometry(window), expected)
+
+    def test_hidden_taskbar_covers_the_screen_and_panels_return_at_exit(self):
+        d = self.desktop
+        docks = d.dock_windows()
+        self.assertTrue(docks)
+        proc, window = self.start(show_taskbar=False)
+        d.wait_for(lambda: not any(d.is_mapped(w) for w in d.dock_windows()), 10, "panels unmapped")
+        self.wait_for_geometry(window, (0, 0) + SCREEN)
+        self.assertEqual(harness.stop_vantile(proc), 0)
+        d.wait_for(lambda: any(d.is_mapped(w) for w in d.dock_windows()), 10, "panel mapped again")
+
+    def test_shown_taskbar_fills_exactly_the_work_area(self):
+        d = self.desktop
+        x, y, w, h = d.workarea()
+        self.assertLess(h, SCREEN[1], "the panel reserves space")
+        proc, window = self.start(show_taskbar=True)
+        self.wait_for_geometry(window, (x, y, w, h))
+        self.assertTrue(all(d.is_mapped(dock) for dock in d.dock_windows()))
+        self.assertEqual(harness.stop_vantile(proc), 0)
+        self.assertTrue(any(d.is_mapped(dock) for dock in d.dock_windows()))
+
+
+class TopPanelPlacementTest(PlacementTest):
+    """The same with the panel along the top edge, where the work area does
+    not start at 0, 0."""
+
+    panel_position = "top"
+
+    test_hidden_taskbar_covers_the_screen_and_panels_return_at_exit = None
+
+
+if __name__ == "__main__":
+    unittest.main()
