@@ -184,7 +184,10 @@ bool PngDestination::Close(std::int32_t& error_code) {
     Discard();
     return false;
   }
-  bool ok = std::fflush(file_.get()) == 0 && ::fsync(::fileno(file_.get())) == 0;
+  // No fsync: the rename already keeps a failed write from showing under
+  // the chosen name, and a batch of hundreds of icons should not wait on
+  // the disk for each one.
+  bool ok = std::fflush(file_.get()) == 0;
   ok = (std::fclose(file_.release()) == 0) && ok;
   if (!ok || ::rename(temp_.c_str(), target_.c_str()) != 0) {
     Discard();

@@ -2,7 +2,11 @@
 
 #include <libimagequant.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 
@@ -47,7 +51,128 @@ bool ExactPalette(const RgbaPicture& picture, bool merge_transparent, IndexedPic
   return true;
 }
 
-std::optional<IndexedPicture> LiqQuantize(const RgbaPicture& picture, float dither) {
+struct PremultipliedColour {
+  float c[4];
+};
+
+PremultipliedColour Premultiply(const std::uint8_t* p) {
+  const float a = p[3] / 255.0f;
+  return {{p[0] * a, p[1] * a, p[2] * a, static_cast<float>(p[3])}};
+}
+
+PremultipliedColour Premultiply(const PaletteEntry& e) {
+  const std::uint8_t p[4] = {e.r, e.g, e.b, e.a};
+  return Premultiply(p);
+}
+
+float Distance(const PremultipliedColour& a, const PremultipliedColour& b) {
+  float d = 0;
+  for (int i = 0; i < 4; ++i) d += (a.c[i] - b.c[i]) * (a.c[i] - b.c[i]);
+  return d;
+}
+
+std::uint8_t ToByte(double v) { return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+
+// Maps every pixel to its nearest palette entry. Entries are searched in
+// order of the sum of their components, outwards from the pixel's own sum:
+// the squared distance is at least a quarter of the squared difference of
+// the sums, so the search stops once that bound passes the best found.
+void MapToNearest(const std::vector<PremultipliedColour>& pixels, const IndexedPicture& in, unsigned used,
+                  std::vector<std::uint8_t>& indices) {
+  struct Entry {
+    float sum;
+    PremultipliedColour colour;
+    std::uint8_t index;
+  };
+  std::vector<Entry> palette(used);
+  for (unsigned k = 0; k < used; ++k) {
+    const PremultipliedColour c = Premultiply(in.palette[k]);
+    palette[k] = {c.c[0] + c.c[1] + c.c[2] + c.c[3], c, static_cast<std::uint8_t>(k)};
+  }
+  std::sort(palette.begin(), palette.end(), [](const Entry& a, const Entry& b) { return a.sum < b.sum; });
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const PremultipliedColour& p = pixels[i];
+    const float sum = p.c[0] + p.c[1] + p.c[2] + p.c[3];
+    const auto start = std::lower_bound(palette.begin(), palette.end(), sum,
+                                        [](const Entry& e, float v) { return e.sum < v; }) - palette.begin();
+    float best = std::numeric_limits<float>::max();
+    std::uint8_t best_index = palette[0].index;
+    std::ptrdiff_t up = start, down = start - 1;
+    const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(palette.size());
+    while (up < n || down >= 0) {
+      if (up < n) {
+        const float gap = palette[up].sum - sum;
+        if (gap * gap >= 4 * best) {
+          up = n;
+        } else {
+          const float d = Distance(p, palette[up].colour);
+          if (d < best) {
+            best = d;
+            best_index = palette[up].index;
+          }
+          ++up;
+        }
+      }
+      if (down >= 0) {
+        const float gap = sum - palette[down].sum;
+        if (gap * gap >= 4 * best) {
+          down = -1;
+        } else {
+          const float d = Distance(p, palette[down].colour);
+          if (d < best) {
+            best = d;
+            best_index = palette[down].index;
+          }
+          --down;
+        }
+      }
+    }
+    indices[i] = best_index;
+  }
+}
+
+// Lloyd rounds in premultiplied RGBA, the space the error is measured in:
+// each entry moves to the mean of its pixels, then every pixel goes to its
+// nearest entry. The quantiser's own palette is the start; a round that
+// does not lower the error ends the refinement.
+IndexedPicture RefinePalette(const RgbaPicture& picture, IndexedPicture start, unsigned used) {
+  const std::size_t count = start.indices.size();
+  std::vector<PremultipliedColour> pixels(count);
+  for (std::size_t i = 0; i < count; ++i) pixels[i] = Premultiply(picture.pixels.data() + i * 4);
+  double best_error = PremultipliedMse(picture.pixels.data(), ExpandIndexed(start).data(), count);
+  IndexedPicture best = start;
+  for (int round = 0; round < 6 && best_error > 0; ++round) {
+    IndexedPicture next = best;
+    std::vector<std::array<double, 4>> sums(used, {0, 0, 0, 0});
+    std::vector<std::size_t> members(used, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+      const unsigned k = next.indices[i];
+      for (int c = 0; c < 4; ++c) sums[k][c] += pixels[i].c[c];
+      ++members[k];
+    }
+    for (unsigned k = 0; k < used; ++k) {
+      if (!members[k]) continue;
+      const double a = sums[k][3] / members[k];
+      const std::uint8_t a8 = ToByte(a);
+      if (a8 == 0) {
+        next.palette[k] = {0, 0, 0, 0};
+        continue;
+      }
+      const double scale = 255.0 / a8 / members[k];
+      next.palette[k] = {ToByte(sums[k][0] * scale), ToByte(sums[k][1] * scale), ToByte(sums[k][2] * scale), a8};
+    }
+    MapToNearest(pixels, next, used, next.indices);
+    const double error = PremultipliedMse(picture.pixels.data(), ExpandIndexed(next).data(), count);
+    if (error >= best_error) break;
+    best_error = error;
+    best = std::move(next);
+  }
+  return best;
+}
+
+// The quantiser's palette and two mappings of the picture to it: plain
+// (then refined) and dithered. Whichever is closer to the source wins.
+std::optional<IndexedPicture> LiqQuantize(const RgbaPicture& picture) {
   std::unique_ptr<liq_attr, LiqAttrFree> attr(liq_attr_create());
   if (!attr) return std::nullopt;
   liq_set_speed(attr.get(), 1);
@@ -59,22 +184,34 @@ std::optional<IndexedPicture> LiqQuantize(const RgbaPicture& picture, float dith
   liq_result* raw = nullptr;
   if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK || !raw) return std::nullopt;
   std::unique_ptr<liq_result, LiqResultFree> result(raw);
-  liq_set_dithering_level(result.get(), dither);
-  IndexedPicture out;
-  out.width = picture.width;
-  out.height = picture.height;
-  out.indices.resize(static_cast<std::size_t>(picture.width) * picture.height);
-  if (liq_write_remapped_image(result.get(), image.get(), out.indices.data(), out.indices.size()) != LIQ_OK) {
-    return std::nullopt;
+
+  const std::size_t count = static_cast<std::size_t>(picture.width) * picture.height;
+  std::optional<IndexedPicture> best;
+  double best_error = 0;
+  for (float dither : {0.0f, 1.0f}) {
+    liq_set_dithering_level(result.get(), dither);
+    IndexedPicture out;
+    out.width = picture.width;
+    out.height = picture.height;
+    out.indices.resize(count);
+    if (liq_write_remapped_image(result.get(), image.get(), out.indices.data(), out.indices.size()) != LIQ_OK) {
+      continue;
+    }
+    // The palette is read after remapping, which may refine it.
+    const liq_palette* palette = liq_get_palette(result.get());
+    if (!palette || palette->count == 0) continue;
+    const unsigned used = std::min(palette->count, 256u);
+    for (unsigned i = 0; i < used; ++i) {
+      out.palette[i] = {palette->entries[i].r, palette->entries[i].g, palette->entries[i].b, palette->entries[i].a};
+    }
+    if (dither == 0.0f) out = RefinePalette(picture, std::move(out), used);
+    const double error = PremultipliedMse(picture.pixels.data(), ExpandIndexed(out).data(), count);
+    if (!best || error < best_error) {
+      best = std::move(out);
+      best_error = error;
+    }
   }
-  // The palette is read after remapping, which may refine it.
-  const liq_palette* palette = liq_get_palette(result.get());
-  if (!palette) return std::nullopt;
-  for (unsigned i = 0; i < palette->count && i < 256; ++i) {
-    out.palette[i] = {palette->entries[i].r, palette->entries[i].g, palette->entries[i].b,
-                      palette->entries[i].a};
-  }
-  return out;
+  return best;
 }
 
 }  // namespace
@@ -118,18 +255,7 @@ std::optional<QuantizeResult> QuantizeRGBATo8Bit(const RgbaPicture& picture) {
   exact.picture.palette = {};
   if (ExactPalette(picture, true, exact.picture)) return exact;
 
-  const std::size_t count = static_cast<std::size_t>(picture.width) * picture.height;
-  std::optional<IndexedPicture> best;
-  double best_error = 0;
-  for (float dither : {0.0f, 1.0f}) {
-    auto candidate = LiqQuantize(picture, dither);
-    if (!candidate) continue;
-    const double error = PremultipliedMse(picture.pixels.data(), ExpandIndexed(*candidate).data(), count);
-    if (!best || error < best_error) {
-      best = std::move(candidate);
-      best_error = error;
-    }
-  }
+  auto best = LiqQuantize(picture);
   if (!best) return std::nullopt;
   return QuantizeResult{std::move(*best), QuantizeMethod::Quantized};
 }

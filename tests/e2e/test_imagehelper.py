@@ -17,8 +17,8 @@ HELPER = harness.build_path("vantile-image-helper")
 
 def read_png(path):
     """A PNG decoder of our own (zlib only): returns a dict with the header
-    fields, the palette, tRNS and RGBA pixels. Handles bit depth 8, colour
-    types 2, 3 and 6, no interlace."""
+    fields, the palette, tRNS and RGBA pixels. Handles colour types 2 and 6
+    at bit depth 8 and palettes at 1, 2, 4 and 8 bits, no interlace."""
     with open(path, "rb") as f:
         data = f.read()
     assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
@@ -33,9 +33,10 @@ def read_png(path):
             chunks[kind] = body
         pos += 12 + length
     w, h, depth, ctype, _, _, interlace = struct.unpack(">IIBBBBB", chunks[b"IHDR"])
-    assert depth == 8 and interlace == 0 and ctype in (2, 3, 6)
+    assert interlace == 0 and ((ctype in (2, 6) and depth == 8) or (ctype == 3 and depth in (1, 2, 4, 8)))
     bpp = {2: 3, 3: 1, 6: 4}[ctype]
-    raw, stride, rows, prev = zlib.decompress(idat), w * bpp, [], bytearray(w * bpp)
+    stride = (w * depth + 7) // 8 if ctype == 3 else w * bpp
+    raw, rows, prev = zlib.decompress(idat), [], bytearray(stride)
     for y in range(h):
         f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
         for x in range(stride):
@@ -59,7 +60,8 @@ def read_png(path):
     for line in rows:
         for x in range(w):
             if ctype == 3:
-                i = line[x]
+                per_byte = 8 // depth
+                i = (line[x // per_byte] >> (8 - depth * (x % per_byte + 1))) & ((1 << depth) - 1)
                 rgba.append(tuple(palette[i * 3:i * 3 + 3]) + (trns[i] if i < len(trns) else 255,))
             elif ctype == 6:
                 rgba.append(tuple(line[x * 4:x * 4 + 4]))
