@@ -38,7 +38,6 @@ class MainWindowGlue {
     desktop_.SetCloseHandler([this] { RequestClose(); });
     browser_.SetContextMenuEventHook([this](const GdkEvent* event) { menu_.SetTriggerEvent(event); });
     GtkWidget* window = GTK_WIDGET(desktop_.window());
-    g_signal_connect(window, "map-event", G_CALLBACK(OnMap), this);
     g_signal_connect(window, "size-allocate", G_CALLBACK(OnSizeAllocate), this);
     g_signal_connect(window, "key-release-event", G_CALLBACK(OnKeyRelease), this);
     // A session ending, or a kill from a terminal, closes the window
@@ -55,7 +54,20 @@ class MainWindowGlue {
     g_signal_handlers_disconnect_by_data(desktop_.window(), this);
   }
 
-  void Run() { g_main_loop_run(loop_.get()); }
+  // Shows the window and runs the program until it closes. The first
+  // activate step runs as soon as the loop starts: the window is shown from
+  // the moment it is asked to be, and the page starts loading while the
+  // window manager maps it.
+  void ShowAndRun() {
+    desktop_.Show();
+    activate_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
+      auto* glue = static_cast<MainWindowGlue*>(data);
+      glue->activate_idle_ = 0;
+      if (!glue->close_requested_) glue->form_.Form_Activate();
+      return G_SOURCE_REMOVE;
+    }, this);
+    g_main_loop_run(loop_.get());
+  }
 
  private:
   void RequestClose() {
@@ -82,19 +94,6 @@ class MainWindowGlue {
     g_main_loop_quit(loop_.get());
   }
 
-  static gboolean OnMap(GtkWidget*, GdkEvent*, gpointer self) {
-    auto* glue = static_cast<MainWindowGlue*>(self);
-    if (!glue->activated_) {
-      glue->activated_ = true;
-      glue->activate_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
-        auto* g = static_cast<MainWindowGlue*>(data);
-        g->activate_idle_ = 0;
-        if (!g->close_requested_) g->form_.Form_Activate();
-        return G_SOURCE_REMOVE;
-      }, glue);
-    }
-    return FALSE;
-  }
 
   static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self) {
     auto* glue = static_cast<MainWindowGlue*>(self);
@@ -127,7 +126,6 @@ class MainWindowGlue {
   int signal_count_ = 0;
   guint activate_idle_ = 0;
   guint close_idle_ = 0;
-  bool activated_ = false;
   bool close_requested_ = false;
   int width_ = -1;
   int height_ = -1;
@@ -147,8 +145,7 @@ int Run(const std::string& argument_text) {
   MainWindowGlue glue(form, browser, desktop, dialogs, menu);
 
   if (!form.Form_Load(argument_text)) return 0;
-  desktop.Show();
-  glue.Run();
+  glue.ShowAndRun();
   return 0;
 }
 

@@ -9,6 +9,7 @@ namespace vantile {
 namespace {
 
 constexpr guint kSleepMs = 1;
+constexpr auto kQuietPass = std::chrono::microseconds(200);
 
 gboolean WakeUp(gpointer) { return G_SOURCE_REMOVE; }
 
@@ -23,8 +24,14 @@ struct SourceDeleter {
 
 void GtkMessagePump::DoEvents() {
   GMainContext* context = g_main_context_default();
-  if (g_main_context_iteration(context, FALSE)) return;
-  if (!in_flight_ || !in_flight_()) return;
+  const bool in_flight = in_flight_ && in_flight_();
+  // A pass right after one that found nothing would find nothing either:
+  // without this a long run of passes spends its time in poll(0).
+  const auto now = Clock::now();
+  if (!in_flight && !dispatched_ && now - last_pass_ < kQuietPass) return;
+  last_pass_ = now;
+  dispatched_ = g_main_context_iteration(context, FALSE);
+  if (dispatched_ || !in_flight) return;
   std::unique_ptr<GSource, SourceDeleter> timer(g_timeout_source_new(kSleepMs));
   g_source_set_callback(timer.get(), WakeUp, nullptr, nullptr);
   g_source_attach(timer.get(), context);
