@@ -1,6 +1,7 @@
 #include "imagehelper/helper_window.h"
 
 #include <charconv>
+#include <new>
 
 #include "common/open_save_dialog.h"
 #include "common/registry_types.h"
@@ -68,7 +69,12 @@ std::optional<std::pair<std::int64_t, std::int64_t>> ParseWindowPos(const std::s
 }
 
 SaveOutcome WritePalettePng(const RgbaPicture& picture, const std::filesystem::path& path) {
-  auto quantized = QuantizeRGBATo8Bit(picture);
+  std::optional<QuantizeResult> quantized;
+  try {
+    quantized = QuantizeRGBATo8Bit(picture);
+  } catch (const std::bad_alloc&) {
+    return {kMsgNoMemory, kTitleCanceled};
+  }
   if (!quantized) return {kMsgQuantizeFailed, kTitleCanceled};
   std::int32_t code = kImgNoError;
   auto destination = PngDestination::Open(path, code);
@@ -128,12 +134,19 @@ void Form1::cmdSave_Click() {
 
 void Form1::LoadIconImage(const std::string& path) {
   last_open_dir_ = FolderOf(path);
-  std::optional<Icon> icon = ExtractAssociatedIcon(path, icons_, lookup_);
+  std::optional<Icon> icon;
+  std::optional<RgbaPicture> picture;
+  try {
+    icon = ExtractAssociatedIcon(path, icons_, lookup_);
+    if (icon) picture = IconToRGBA(std::move(icon));
+  } catch (const std::bad_alloc&) {
+    view_.ShowMessage(kMsgNoMemory, kTitleCanceled);
+    return;
+  }
   if (!icon) {
     view_.ShowMessage(kMsgNoImage, kTitleCanceled);
     return;
   }
-  auto picture = IconToRGBA(std::move(icon));
   if (!picture) {
     view_.ShowMessage(kMsgConvertFailed, kTitleCanceled);
     return;
