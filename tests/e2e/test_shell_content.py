@@ -1,0 +1,106 @@
+"""What the settings let a page load, as the browser applies them: pictures
+and scripts only when enabled, and no scroll bars with NoScrollbars."""
+import http.server
+import os
+import re
+import subprocess
+import threading
+import time
+import unittest
+
+import harness
+from harness import SessionTestCase
+
+
+class RequestLog:
+    """A loopback server that records the paths asked of it."""
+
+    def __init__(self):
+        self.paths = []
+        outer = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                outer.paths.append(self.path)
+                body, kind = b"", "text/plain"
+                if self.path.endswith(".png"):
+                    # the smallest valid PNG: one transparent pixel
+                    body = bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010806000000"
+                                         "1f15c4890000000d49444154789c6360000002000154a24f5d00000000"
+                                         "49454e44ae426082")
+                    kind = "image/png"
+                elif self.path.endswith(".js"):
+                    body, kind = b"var loaded = true;", "text/javascript"
+                elif self.path.endswith(".css"):
+                    body, kind = b"body { color: #fff }", "text/css"
+                self.send_response(200)
+                self.send_header("Content-Type", kind)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = f"http://127.0.0.1:{self.server.server_address[1]}"
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class ContentTest(SessionTestCase):
+
+    def run_page(self, html, settings, then=None):
+        d = self.desktop
+        page = os.path.join(d.tmp, "page.html")
+        with open(page, "w") as f:
+            f.write(html)
+        harness.write_vantile_settings(d, {"HomePage": page, **settings})
+        proc = harness.start_vantile(d)
+        d.wait_for_window(pid=proc.pid)
+        try:
+            return then() if then else None
+        finally:
+            self.assertEqual(harness.stop_vantile(proc), 0)
+
+    def test_pictures_and_scripts_load_only_when_enabled(self):
+        server = RequestLog()
+        self.addCleanup(server.close)
+        html = (f"<html><head><link rel='stylesheet' href='{server.url}/style.css'></head>"
+                f"<body><img src='{server.url}/picture.png'><script src='{server.url}/script.js'></script>"
+                "</body></html>")
+
+        def wait_for_page():
+            # The style sheet always loads, so it marks the page as read.
+            self.desktop.wait_for(lambda: "/style.css" in server.paths, 20, "the page")
+            time.sleep(1.5)
+            return set(server.paths)
+
+        off = self.run_page(html, {"EnableImages": False, "EnableScripting": False}, wait_for_page)
+        self.assertEqual(off, {"/style.css"})
+        server.paths.clear()
+        on = self.run_page(html, {"EnableImages": True, "EnableScripting": True}, wait_for_page)
+        self.assertEqual(on, {"/style.css", "/picture.png", "/script.js"})
+
+    def test_no_scrollbars_hides_the_page_scroll_bar(self):
+        d = self.desktop
+        html = "<html><body style='margin:0;height:4000px;background:#204060'></body></html>"
+
+        def right_edge_colours():
+            """The colours along the right edge, where the scroll bar's thumb sits."""
+            time.sleep(2)
+            shot = d.screenshot(os.path.join(d.tmp, "shot.png"))
+            out = subprocess.run(["convert", shot, "-crop", "12x120+1268+10", "txt:-"],
+                                 capture_output=True, text=True, check=True).stdout
+            return set(m.upper() for m in re.findall(r"\s#([0-9A-Fa-f]{6})", out))
+
+        self.assertNotEqual(self.run_page(html, {"NoScrollbars": False}, right_edge_colours), {"204060"},
+                            "a scroll bar is drawn over the page's right edge")
+        self.assertEqual(self.run_page(html, {"NoScrollbars": True}, right_edge_colours), {"204060"})
+
+
+if __name__ == "__main__":
+    unittest.main()
