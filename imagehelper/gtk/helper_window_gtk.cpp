@@ -13,20 +13,18 @@ constexpr int kFrameMargin = 8;
 }  // namespace
 
 HelperWindowGtk::HelperWindowGtk(RegistryStore& store)
-    : window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)), chooser_(GTK_WINDOW(window_)) {
-  // The window is owned by GTK's toplevel list; we hold a reference so our
-  // pointer stays valid until we drop it in the destructor.
-  g_object_ref_sink(window_);
+    : window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
+      // GTK's toplevel list owns the window; our own reference keeps the
+      // pointer valid until the destructor has destroyed it.
+      window_ref_(GObjectPtr<GtkWidget>::Ref(window_)),
+      chooser_(GTK_WINDOW(window_)) {
   form_ = std::make_unique<Form1>(*this, chooser_, store, icons_);
   Build();
 }
 
 HelperWindowGtk::~HelperWindowGtk() {
   Unload();
-  if (window_) {
-    gtk_widget_destroy(window_);
-    g_object_unref(window_);
-  }
+  gtk_widget_destroy(window_);
 }
 
 void HelperWindowGtk::Build() {

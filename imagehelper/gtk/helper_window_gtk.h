@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/gtk/gobject_ptr.h"
 #include "common/gtk/gtk_file_chooser.h"
 #include "common/registry_store.h"
 #include "imagehelper/gtk/gtk_icon_platform.h"
@@ -49,6 +50,7 @@ class HelperWindowGtk : public HelperView {
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
 
   GtkWidget* window_ = nullptr;
+  GObjectPtr<GtkWidget> window_ref_;
   GtkWidget* save_ = nullptr;
   GtkWidget* hint_ = nullptr;
   GtkWidget* preview_ = nullptr;
