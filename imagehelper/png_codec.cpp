@@ -16,6 +16,8 @@ namespace vantile {
 
 namespace {
 
+// Far more than a compressed kMaxIconSide square needs.
+constexpr std::size_t kMaxPngBytes = 32u << 20;
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 
 struct PngImageFree {
@@ -73,6 +75,20 @@ std::optional<Bitmap> DecodePng(std::span<const std::uint8_t> data, std::string*
     return std::nullopt;
   };
   if (!LooksLikePng(data)) return fail("PNG: missing signature");
+  if (data.size() > kMaxPngBytes) return fail("PNG: " + std::to_string(data.size()) + " bytes");
+  // libpng allocates each chunk's buffer from the length the chunk claims
+  // before reading it; a chunk that claims more than the data holds is
+  // refused here so a few bytes cannot ask for gigabytes.
+  for (std::size_t at = 8; at < data.size();) {
+    if (data.size() - at < 12) return fail("PNG: truncated chunk header at " + std::to_string(at));
+    const std::uint32_t length = (std::uint32_t{data[at]} << 24) | (std::uint32_t{data[at + 1]} << 16) |
+                                 (std::uint32_t{data[at + 2]} << 8) | data[at + 3];
+    if (length > data.size() - at - 12) {
+      return fail("PNG: chunk at " + std::to_string(at) + " claims " + std::to_string(length) + " bytes");
+    }
+    if (std::memcmp(data.data() + at + 4, "IEND", 4) == 0) break;
+    at += 12 + static_cast<std::size_t>(length);
+  }
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;

@@ -313,6 +313,10 @@ def main():
     struct.pack_into(">II", huge, 16, 100000, 100000)
     struct.pack_into(">I", huge, 29, zlib.crc32(bytes(huge[12:29])) & 0xffffffff)
     write("bad", "ico_png_huge_dimensions.ico", ico([(0, 0, 32, bytes(huge))]))
+    # An ancillary chunk claiming a gigabyte: libpng would allocate it.
+    big_chunk = png(p32)
+    big_chunk = big_chunk[:33] + struct.pack(">I4s", 0x40000052, b"tEXt") + b"Comment\0x" + big_chunk[33:]
+    write("bad", "ico_png_chunk_length_huge.ico", ico([(32, 32, 32, big_chunk)]))
     write("bad", "ico_png_truncated.ico", ico([(32, 32, 32, png(p32)[:60])]))
     write("bad", "ico_duplicate_offsets.ico", ico([(32, 32, 32, good32[:500]), (16, 16, 32, b"")],
                                                   offsets=[6 + 32, 6 + 32]))
