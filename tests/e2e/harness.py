@@ -20,13 +20,6 @@ BUILD_DIR = os.path.abspath(BUILD_DIR)
 SCREEN = (1280, 800)
 
 
-def _free_display():
-    for n in range(90, 400):
-        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-            return n
-    raise RuntimeError("no free X display number")
-
-
 class Desktop:
     """A running X session. Use as a context manager."""
 
@@ -48,23 +41,25 @@ class Desktop:
 
     # -- life cycle -------------------------------------------------------
     def __enter__(self):
-        for attempt in range(5):
-            n = _free_display()
-            xvfb = subprocess.Popen(
-                ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-ac"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            deadline = time.time() + 10
-            while time.time() < deadline and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                if xvfb.poll() is not None:
+        # Xvfb picks a free display itself and tells us which (-displayfd), so
+        # tests running side by side never race for the same number.
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
+             "-nolisten", "tcp", "-ac"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        self.procs.append(xvfb)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
                     break
-                time.sleep(0.05)
-            if xvfb.poll() is None and os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                self.display = f":{n}"
-                self.procs.append(xvfb)
-                break
-            xvfb.kill()
-        else:
+                number += chunk
+        if not number.strip().isdigit():
             raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number.strip().decode()
 
         self.env = dict(os.environ)
         for key in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_SESSION_TYPE"):
@@ -90,11 +85,24 @@ class Desktop:
         else:
             self._bus_pid = None
         if self.window_manager:
-            self.start(["openbox", "--sm-disable"])
-            self.wait_for(lambda: self._wm_running(), 10, "window manager")
+            self._start_window_manager()
         if self.panel:
             self.start_panel()
         return self
+
+    def _start_window_manager(self):
+        # On a loaded machine openbox can take a while, and now and then it
+        # gives up at once; start it again rather than fail the test.
+        for attempt in range(3):
+            wm = self.start(["openbox", "--sm-disable"])
+            deadline = time.time() + 30
+            while time.time() < deadline and wm.poll() is None:
+                if self._wm_running():
+                    return
+                time.sleep(0.1)
+            if wm.poll() is None:
+                wm.kill()
+        raise AssertionError("the window manager did not start")
 
     def __exit__(self, *exc):
         self.close()
