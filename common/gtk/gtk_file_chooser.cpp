@@ -46,6 +46,14 @@ void AddFilters(GtkFileChooser* chooser, const FileChooser::Request& request) {
       p.erase(p.find_last_not_of(' ') + 1);
       if (p == "*.*") p = "*";
       if (!p.empty()) gtk_file_filter_add_pattern(filter, CaseInsensitivePattern(p).c_str());
+      // A filter for Windows programs means "programs": on Linux those are
+      // executables, scripts and the desktop entries that start them.
+      if (g_ascii_strcasecmp(p.c_str(), "*.exe") == 0) {
+        for (const char* type : {"application/x-executable", "application/x-pie-executable",
+                                 "application/x-sharedlib", "application/x-shellscript",
+                                 "application/x-desktop", "application/x-ms-dos-executable"})
+          gtk_file_filter_add_mime_type(filter, type);
+      }
       start = end + 1;
     }
     gtk_file_chooser_add_filter(chooser, filter);  // the chooser takes the floating reference
@@ -125,7 +133,10 @@ std::optional<FileChooser::Response> FileChooserGtk::Run(const Request& request)
   gtk_file_chooser_set_select_multiple(chooser, open && (request.flags & OFN_ALLOWMULTISELECT));
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, !open && (request.flags & OFN_OVERWRITEPROMPT));
   gtk_file_chooser_set_local_only(chooser, !unvalidated);
-  if (!request.initial_dir.empty()) gtk_file_chooser_set_current_folder(chooser, request.initial_dir.c_str());
+  // Without a folder of the caller's, start in the current folder as the
+  // Windows dialogs do, not in GTK's list of recent files.
+  std::string start_folder = request.initial_dir.empty() ? Owned(g_get_current_dir()) : request.initial_dir;
+  gtk_file_chooser_set_current_folder(chooser, start_folder.c_str());
   if (!request.file_name.empty()) {
     std::filesystem::path name(request.file_name);
     if (name.is_absolute()) {

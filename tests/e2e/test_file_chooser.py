@@ -64,6 +64,23 @@ class FileChooserTest(harness.DesktopTestCase):
         self.assertEqual(result[0][5], "2")
         self.assertEqual(sorted(r[1] for r in result[1:]), ["a.txt", "b.txt"])
 
+    def test_programs_filter_shows_linux_programs_too(self):
+        with open(os.path.join(self.folder, "tool.desktop"), "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=Tool\nExec=tool\n")
+        script = os.path.join(self.folder, "run.sh")
+        with open(script, "w") as f:
+            f.write("#!/bin/sh\necho hi\n")
+        os.chmod(script, 0o755)
+        p = self.show("open", "80200", "Programs (*.exe)|*.exe|All Files (*.*)|*.*")
+        self.desktop.click(700, 110)
+        self.desktop.key("ctrl+a")
+        time.sleep(0.3)
+        self.desktop.key("Return")
+        result = self.answer(p)
+        self.assertEqual(result[0][0], "OK")
+        self.assertEqual(sorted(r[1] for r in result[1:]), ["run.sh", "tool.desktop"],
+                         "text files stay hidden under the programs filter")
+
     def test_save_forces_the_default_extension(self):
         p = self.show("save", "2", "PNG Images (*.png)|*.png|All Files (*.*)|*.*", "png")
         self.desktop.key("ctrl+a")
