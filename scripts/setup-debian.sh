@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   # end-to-end tests: X server, window manager, panel, input, screenshots
   xvfb xauth openbox tint2 xdotool x11-utils wmctrl imagemagick
-  python3 dbus-x11 at-spi2-core
+  python3 dbus-x11 at-spi2-core fonts-dejavu-core
   # icon corpus and reference tools for the image helper's tests and benchmark
   icoutils pngquant adwaita-icon-theme hicolor-icon-theme
   shared-mime-info desktop-file-utils
