@@ -6,6 +6,8 @@ Every test gets its own display and folders, so tests never see each other
 or the real user's settings.
 """
 import contextlib
+import http.server
+import threading
 import os
 import shutil
 import signal
@@ -385,3 +387,42 @@ class SessionTestCase(unittest.TestCase):
     def setUp(self):
         self.desktop = open_desktop(panel=self.panel, panel_position=self.panel_position)
         self.addCleanup(self.desktop.close)
+
+
+def write_page(desktop, html, name="page.html"):
+    """Writes a local page into the session's folder and returns its path."""
+    path = os.path.join(desktop.tmp, name)
+    with open(path, "w") as f:
+        f.write(html)
+    return path
+
+
+class LoopbackServer:
+    """A web server on 127.0.0.1 for one test. `respond(path)` gives the
+    answer as (status, content type, body bytes); every requested path is
+    recorded in `paths`, in order."""
+
+    def __init__(self, respond):
+        self.paths = []
+        outer = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                outer.paths.append(self.path)
+                status, kind, body = respond(self.path)
+                self.send_response(status)
+                self.send_header("Content-Type", kind)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = f"http://127.0.0.1:{self.server.server_address[1]}"
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()

@@ -1,10 +1,8 @@
 """What the settings let a page load, as the browser applies them: pictures
 and scripts only when enabled, and no scroll bars with NoScrollbars."""
-import http.server
 import os
 import re
 import subprocess
-import threading
 import time
 import unittest
 
@@ -12,52 +10,28 @@ import harness
 from harness import SessionTestCase
 
 
-class RequestLog:
-    """A loopback server that records the paths asked of it."""
+# the smallest valid PNG: one transparent pixel
+TINY_PNG = bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010806000000"
+                         "1f15c4890000000d49444154789c6360000002000154a24f5d00000000"
+                         "49454e44ae426082")
 
-    def __init__(self):
-        self.paths = []
-        outer = self
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                outer.paths.append(self.path)
-                body, kind = b"", "text/plain"
-                if self.path.endswith(".png"):
-                    # the smallest valid PNG: one transparent pixel
-                    body = bytes.fromhex("89504e470d0a1a0a0000000d4948445200000001000000010806000000"
-                                         "1f15c4890000000d49444154789c6360000002000154a24f5d00000000"
-                                         "49454e44ae426082")
-                    kind = "image/png"
-                elif self.path.endswith(".js"):
-                    body, kind = b"var loaded = true;", "text/javascript"
-                elif self.path.endswith(".css"):
-                    body, kind = b"body { color: #fff }", "text/css"
-                self.send_response(200)
-                self.send_header("Content-Type", kind)
-                self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                self.wfile.write(body)
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.url = f"http://127.0.0.1:{self.server.server_address[1]}"
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
+def asset(path):
+    """What the request log serves: a picture, a script or a style sheet."""
+    if path.endswith(".png"):
+        return 200, "image/png", TINY_PNG
+    if path.endswith(".js"):
+        return 200, "text/javascript", b"var loaded = true;"
+    if path.endswith(".css"):
+        return 200, "text/css", b"body { color: #fff }"
+    return 200, "text/plain", b""
 
 
 class ContentTest(SessionTestCase):
 
     def run_page(self, html, settings, then=None):
         d = self.desktop
-        page = os.path.join(d.tmp, "page.html")
-        with open(page, "w") as f:
-            f.write(html)
+        page = harness.write_page(d, html)
         harness.write_vantile_settings(d, {"HomePage": page, **settings})
         proc = harness.start_vantile(d)
         d.wait_for_window(pid=proc.pid)
@@ -67,7 +41,7 @@ class ContentTest(SessionTestCase):
             self.assertEqual(harness.stop_vantile(proc), 0)
 
     def test_pictures_and_scripts_load_only_when_enabled(self):
-        server = RequestLog()
+        server = harness.LoopbackServer(asset)
         self.addCleanup(server.close)
         html = (f"<html><head><link rel='stylesheet' href='{server.url}/style.css'></head>"
                 f"<body><img src='{server.url}/picture.png'><script src='{server.url}/script.js'></script>"

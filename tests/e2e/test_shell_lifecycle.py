@@ -45,9 +45,7 @@ class SecondInstanceTest(SessionTestCase):
 
     def test_a_second_instance_ends_at_once_touching_nothing(self):
         d = self.desktop
-        page = os.path.join(d.tmp, "page.html")
-        with open(page, "w") as f:
-            f.write("<html><body style='background:#345'>first</body></html>")
+        page = harness.write_page(d, "<html><body style='background:#345'>first</body></html>")
         settings = harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": False})
         first = harness.start_vantile(d)
         d.wait_for_window(pid=first.pid)
@@ -91,11 +89,9 @@ class DebugLogTest(SessionTestCase):
     def test_debug_writes_the_log_lines_in_order(self):
         d = self.desktop
         blocked, blocked_log = harness.write_recorder(d.tmp, "blocked.sh")
-        page = os.path.join(d.tmp, "page.html")
-        with open(page, "w") as f:
-            f.write("<html><body>log me<script>"
-                    f"setTimeout(function () {{ location.href = 'launch:{blocked}?param=x'; }}, 300);"
-                    "</script></body></html>")
+        page = harness.write_page(d, "<html><body>log me<script>"
+                                     f"setTimeout(function () {{ location.href = 'launch:{blocked}?param=x'; }}, 300);"
+                                     "</script></body></html>")
         p = self.run_once("/debug", page=page)
         log_path = os.path.join(self.folder, "debug.log")
         launch = f"INFORMATION:  BeforeNavigate:Start - launch:{blocked}?param=x"

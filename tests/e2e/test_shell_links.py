@@ -28,9 +28,7 @@ class LinkTest(SessionTestCase):
 
     def start_page(self, body, programs):
         d = self.desktop
-        page = os.path.join(d.tmp, "page.html")
-        with open(page, "w") as f:
-            f.write(f"<html><head>{LINK_STYLE}</head><body>{body}</body></html>")
+        page = harness.write_page(d, f"<html><head>{LINK_STYLE}</head><body>{body}</body></html>")
         harness.write_vantile_settings(d, {"HomePage": page, "EnableScripting": True, "ShowTaskbar": False},
                                        programs)
         proc = harness.start_vantile(d)

@@ -2,9 +2,7 @@
 window.external on local pages only (never on a web page or in a foreign
 frame, not even by forging its calls), page message boxes, and the popup
 menu in place of WebKit's."""
-import http.server
 import os
-import threading
 import time
 import unittest
 import urllib.parse
@@ -13,38 +11,21 @@ import harness
 from harness import SessionTestCase
 
 
-class LoopbackServer:
-    """A web server on 127.0.0.1 for the test: serves `pages` and records
-    the queries of /report requests."""
+class PageServer(harness.LoopbackServer):
+    """Serves `pages` and collects the queries of /report requests."""
 
     def __init__(self, pages):
-        self.reports = []
-        outer = self
+        def respond(path):
+            url = urllib.parse.urlsplit(path)
+            body = b"ok" if url.path == "/report" else pages.get(url.path, "").encode()
+            return (200 if body else 404), "text/html; charset=utf-8", body
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                url = urllib.parse.urlsplit(self.path)
-                if url.path == "/report":
-                    outer.reports.append(urllib.parse.unquote(url.query))
-                    body = b"ok"
-                else:
-                    body = pages.get(url.path, "").encode()
-                self.send_response(200 if body else 404)
-                self.send_header("Content-Type", "text/html; charset=utf-8")
-                self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                self.wfile.write(body)
+        super().__init__(respond)
 
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.url = f"http://127.0.0.1:{self.server.server_address[1]}"
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
+    @property
+    def reports(self):
+        return [urllib.parse.unquote(urllib.parse.urlsplit(p).query)
+                for p in self.paths if urllib.parse.urlsplit(p).path == "/report"]
 
 
 def probe_script(recorder):
@@ -107,7 +88,7 @@ class PageCommandTest(SessionTestCase):
 
     def test_web_pages_and_foreign_frames_get_no_commands(self):
         d = self.desktop
-        server = LoopbackServer({"/page.html": "<html><body>web page" + probe_script(self.recorder) + "</body></html>",
+        server = PageServer({"/page.html": "<html><body>web page" + probe_script(self.recorder) + "</body></html>",
                                  "/frame.html": "<html><body>frame" + probe_script(self.recorder) + "</body></html>"})
         self.addCleanup(server.close)
         # A local page that embeds a frame from the web, then the web page itself.
@@ -151,9 +132,7 @@ class PopupMenuTest(SessionTestCase):
 
     def test_right_click_shows_our_menu_and_exit_closes_the_program(self):
         d = self.desktop
-        page = os.path.join(d.tmp, "page.html")
-        with open(page, "w") as f:
-            f.write("<html><body style='background:#246'>right-click me</body></html>")
+        page = harness.write_page(d, "<html><body style='background:#246'>right-click me</body></html>")
         harness.write_vantile_settings(d, {"HomePage": page})
         proc = harness.start_vantile(d)
         window = d.wait_for_window(pid=proc.pid)

@@ -1,7 +1,6 @@
 """Window placement and the panels: ShowTaskbar false covers the screen with
 the panels unmapped, true fills exactly the work area beside them, and the
 panels are mapped again when vantile exits."""
-import os
 import unittest
 
 import harness
@@ -13,9 +12,7 @@ class PlacementTest(SessionTestCase):
 
     def start(self, show_taskbar):
         d = self.desktop
-        page = os.path.join(d.tmp, "page.html")
-        with open(page, "w") as f:
-            f.write("<html><body style='margin:0;background:#2a6'>desktop</body></html>")
+        page = harness.write_page(d, "<html><body style='margin:0;background:#2a6'>desktop</body></html>")
         harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": show_taskbar})
         proc = harness.start_vantile(d)
         return proc, d.wait_for_window(pid=proc.pid)
