@@ -1,5 +1,5 @@
 // unique_ptr owners for the plain GLib allocations we receive (strings,
-// errors), beside GObjectPtr for objects.
+// errors, main loops), beside GObjectPtr for objects.
 #pragma once
 
 #include <glib.h>
@@ -17,6 +17,11 @@ struct GErrorDeleter {
   void operator()(GError* e) const { g_error_free(e); }
 };
 using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
+
+struct GMainLoopDeleter {
+  void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
+};
+using GMainLoopPtr = std::unique_ptr<GMainLoop, GMainLoopDeleter>;
 
 // The text of an error for a log line ("" when there is none).
 inline std::string ErrorText(const GErrorPtr& error) { return error ? std::string(error->message) : std::string(); }

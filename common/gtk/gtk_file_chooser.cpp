@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "common/gtk/gobject_ptr.h"
+#include "common/gtk/glib_util.h"
 
 namespace vantile {
 namespace {
@@ -96,7 +96,7 @@ void ShowNameField(GtkWidget* dialog, gpointer text) {
 }
 
 std::string Owned(char* text) {
-  std::unique_ptr<char, GFreeDeleter> holder(text);
+  GCharPtr holder(text);
   return text ? std::string(text) : std::string();
 }
 

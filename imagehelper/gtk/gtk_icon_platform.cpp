@@ -2,13 +2,11 @@
 
 #include <memory>
 
+#include "common/gtk/glib_util.h"
+
 namespace vantile {
 
 namespace {
-
-struct GErrorFree {
-  void operator()(GError* e) const { g_error_free(e); }
-};
 
 }  // namespace
 
@@ -60,7 +58,7 @@ std::optional<Bitmap> GtkIconPlatform::LoadThemedIcon(const std::vector<std::str
   if (!info) return std::nullopt;
   GError* raw_error = nullptr;
   GObjectPtr<GdkPixbuf> pixbuf(gtk_icon_info_load_icon(info.get(), &raw_error));
-  std::unique_ptr<GError, GErrorFree> error(raw_error);
+  GErrorPtr error(raw_error);
   if (!pixbuf) return std::nullopt;
   return PixbufToBitmap(pixbuf.get());
 }
@@ -68,7 +66,7 @@ std::optional<Bitmap> GtkIconPlatform::LoadThemedIcon(const std::vector<std::str
 std::optional<Bitmap> GtkIconPlatform::LoadImageFile(const std::filesystem::path& path, int size) {
   GError* raw_error = nullptr;
   GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new_from_file_at_size(path.c_str(), size, size, &raw_error));
-  std::unique_ptr<GError, GErrorFree> error(raw_error);
+  GErrorPtr error(raw_error);
   if (!pixbuf) return std::nullopt;
   return PixbufToBitmap(pixbuf.get());
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/file_util.h"
+#include "common/gtk/glib_util.h"
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "shell/frm_main.h"
@@ -22,10 +23,6 @@
 
 namespace vantile {
 namespace {
-
-struct LoopUnref {
-  void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
-};
 
 // Connects the window's GTK signals to frmMain and runs the program's one
 // shutdown when anything asks the window to close.
@@ -121,7 +118,7 @@ class MainWindowGlue {
   GtkDesktop& desktop_;
   GtkDialogs& dialogs_;
   PopupMenuGtk& menu_;
-  std::unique_ptr<GMainLoop, LoopUnref> loop_;
+  GMainLoopPtr loop_;
   guint signal_sources_[3] = {};
   int signal_count_ = 0;
   guint activate_idle_ = 0;

@@ -3,15 +3,13 @@
 #include <sstream>
 #include <string>
 
+#include "common/gtk/glib_util.h"
+
 namespace vantile {
 
 namespace {
 
 const char* kIdKey = "vantile-menu-id";
-
-struct LoopUnref {
-  void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
-};
 
 // "Ctrl+0", "F5", "Ctrl+Shift+X" as a key and modifiers for the label; false
 // for a text GTK cannot show that way.
@@ -108,7 +106,7 @@ void PopupMenuGtk::SetTriggerEvent(const GdkEvent* event) {
 int PopupMenuGtk::Track() {
   if (!menu_ || loop_) return 0;
   chosen_ = 0;
-  std::unique_ptr<GMainLoop, LoopUnref> loop(g_main_loop_new(nullptr, FALSE));
+  GMainLoopPtr loop(g_main_loop_new(nullptr, FALSE));
   loop_ = loop.get();
   gtk_menu_popup_at_pointer(GTK_MENU(menu_.get()), trigger_.get());
   trigger_.reset();
