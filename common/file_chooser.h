@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/owner_window.h"
+
 namespace vantile {
 
 // Option bits, as the Windows common dialogs define them; callers and stored
@@ -36,7 +38,7 @@ class FileChooser {
 
   struct Request {
     Mode mode = Mode::Open;
-    std::uintptr_t owner = 0;  // window the dialog is modal to; 0 for none
+    OwnerWindow owner = nullptr;  // window the dialog is modal to; null for none
     std::string title;
     std::vector<FileFilter> filters;
     int filter_index = 1;  // 1-based; out of range means the first

@@ -55,7 +55,7 @@ std::vector<FileFilter> OpenSaveDialog::ParseFilter(std::string_view filter) {
   return filters;
 }
 
-FileChooser::Request OpenSaveDialog::MakeRequest(FileChooser::Mode mode, std::uintptr_t owner) const {
+FileChooser::Request OpenSaveDialog::MakeRequest(FileChooser::Mode mode, OwnerWindow owner) const {
   FileChooser::Request request;
   request.mode = mode;
   request.owner = owner;
@@ -69,7 +69,7 @@ FileChooser::Request OpenSaveDialog::MakeRequest(FileChooser::Mode mode, std::ui
   return request;
 }
 
-bool OpenSaveDialog::ShowOpen(std::uintptr_t OwnerhWnd) {
+bool OpenSaveDialog::ShowOpen(OwnerWindow OwnerhWnd) {
   std::optional<FileChooser::Response> response = chooser_.Run(MakeRequest(FileChooser::Mode::Open, OwnerhWnd));
   if (!response || response->files.empty()) return false;
 
@@ -98,7 +98,7 @@ bool OpenSaveDialog::ShowOpen(std::uintptr_t OwnerhWnd) {
   return true;
 }
 
-bool OpenSaveDialog::ShowSave(std::uintptr_t OwnerhWnd) {
+bool OpenSaveDialog::ShowSave(OwnerWindow OwnerhWnd) {
   std::optional<FileChooser::Response> response = chooser_.Run(MakeRequest(FileChooser::Mode::Save, OwnerhWnd));
   if (!response || response->files.empty()) return false;
   file_count_ = 1;

@@ -44,8 +44,8 @@ class OpenSaveDialog {
   bool ForceExtension() const { return force_extension_; }
   void SetForceExtension(bool value) { force_extension_ = value; }
 
-  bool ShowOpen(std::uintptr_t OwnerhWnd = 0);
-  bool ShowSave(std::uintptr_t OwnerhWnd = 0);
+  bool ShowOpen(OwnerWindow OwnerhWnd = nullptr);
+  bool ShowSave(OwnerWindow OwnerhWnd = nullptr);
 
   // Notifications, in their declaration order. Nothing in the class raises
   // them by itself; the raising methods below exist for callers.
@@ -70,7 +70,7 @@ class OpenSaveDialog {
   static std::vector<FileFilter> ParseFilter(std::string_view filter);
 
  private:
-  FileChooser::Request MakeRequest(FileChooser::Mode mode, std::uintptr_t owner) const;
+  FileChooser::Request MakeRequest(FileChooser::Mode mode, OwnerWindow owner) const;
 
   FileChooser& chooser_;
   std::string filter_;

@@ -51,7 +51,7 @@ class HelperView {
   virtual std::int32_t ScreenHeight() = 0;
   virtual void MoveTo(std::int32_t x, std::int32_t y) = 0;  // pixels
   virtual void Close() = 0;
-  virtual std::uintptr_t Handle() = 0;
+  virtual OwnerWindow Handle() = 0;
 };
 
 // The messages of loading and saving.

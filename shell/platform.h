@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/owner_window.h"
+
 namespace vantile {
 
 inline constexpr int READYSTATE_COMPLETE = 4;
@@ -74,7 +76,8 @@ class Desktop {
   virtual void SetBusyCursor(bool busy) = 0;
   virtual void Show() = 0;
   virtual void Close() = 0;
-  virtual std::uintptr_t WindowHandle() = 0;
+  // The window dialogs are modal to.
+  virtual OwnerWindow WindowHandle() = 0;
 };
 
 // The shell's "open" action.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/gtk/glib_util.h"
+#include "common/gtk/owner_window_gtk.h"
 
 namespace vantile {
 namespace {
@@ -117,7 +118,7 @@ std::string TypedChoice(GtkFileChooser* chooser, const std::string& typed) {
 std::optional<FileChooser::Response> FileChooserGtk::Run(const Request& request) {
   const bool open = request.mode == Mode::Open;
   const bool unvalidated = open && (request.flags & OFN_NOVALIDATE);
-  GtkWindow* parent = request.owner ? reinterpret_cast<GtkWindow*>(request.owner) : parent_;
+  GtkWindow* parent = request.owner ? FromOwnerWindow(request.owner) : parent_;
   std::string title = request.title.empty() ? (open ? "Open" : "Save As") : request.title;
 
   GtkWidget* dialog = gtk_file_chooser_dialog_new(

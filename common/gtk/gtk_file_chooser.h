@@ -10,7 +10,7 @@ namespace vantile {
 
 class FileChooserGtk : public FileChooser {
  public:
-  // `parent` may be null; a request's owner, when set, is a GtkWindow*.
+  // `parent` may be null; a request's owner, when set, replaces it.
   explicit FileChooserGtk(GtkWindow* parent) : parent_(parent) {}
   std::optional<Response> Run(const Request& request) override;
 

@@ -1,5 +1,6 @@
 #include "imagehelper/gtk/helper_window_gtk.h"
 
+#include "common/gtk/owner_window_gtk.h"
 #include "common/text.h"
 #include "imagehelper/icon_convert.h"
 
@@ -210,6 +211,6 @@ void HelperWindowGtk::Close() {
   gtk_main_quit();
 }
 
-std::uintptr_t HelperWindowGtk::Handle() { return reinterpret_cast<std::uintptr_t>(window_); }
+OwnerWindow HelperWindowGtk::Handle() { return ToOwnerWindow(GTK_WINDOW(window_)); }
 
 }  // namespace vantile

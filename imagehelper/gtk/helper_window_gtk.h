@@ -34,7 +34,7 @@ class HelperWindowGtk : public HelperView {
   std::int32_t ScreenHeight() override;
   void MoveTo(std::int32_t x, std::int32_t y) override;
   void Close() override;
-  std::uintptr_t Handle() override;
+  OwnerWindow Handle() override;
 
  private:
   struct Hover {

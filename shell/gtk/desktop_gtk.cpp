@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/gtk/glib_util.h"
+#include "common/gtk/owner_window_gtk.h"
 
 namespace vantile {
 
@@ -167,10 +168,6 @@ void GtkDesktop::Close() {
   if (close_handler_) close_handler_();
 }
 
-std::uintptr_t GtkDesktop::WindowHandle() {
-  GdkWindow* gdk_window = gtk_widget_get_window(GTK_WIDGET(window_));
-  if (gdk_window && GDK_IS_X11_WINDOW(gdk_window)) return gdk_x11_window_get_xid(gdk_window);
-  return reinterpret_cast<std::uintptr_t>(window_);
-}
+OwnerWindow GtkDesktop::WindowHandle() { return ToOwnerWindow(window_); }
 
 }  // namespace vantile

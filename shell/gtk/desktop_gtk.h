@@ -36,7 +36,7 @@ class GtkDesktop : public Desktop {
   void SetBusyCursor(bool busy) override;
   void Show() override;
   void Close() override;
-  std::uintptr_t WindowHandle() override;
+  OwnerWindow WindowHandle() override;
 
  private:
   GdkMonitor* PrimaryMonitor() const;

@@ -39,11 +39,11 @@ TEST(OpenSaveDialog, PassesPropertiesToTheChooser) {
   dlg.SetDefExt(".txt");
   EXPECT_EQ(dlg.DefExt(), "txt");
   chooser.answers.push_back(std::nullopt);
-  EXPECT_FALSE(dlg.ShowOpen(42));
+  EXPECT_FALSE(dlg.ShowOpen(reinterpret_cast<OwnerWindow>(42)));
   ASSERT_EQ(chooser.requests.size(), 1u);
   const auto& r = chooser.requests[0];
   EXPECT_EQ(r.mode, FileChooser::Mode::Open);
-  EXPECT_EQ(r.owner, 42u);
+  EXPECT_EQ(r.owner, reinterpret_cast<OwnerWindow>(42));
   EXPECT_EQ(r.filters, (std::vector<FileFilter>{{"Applications (*.exe)", "*.exe"}, {"All Files (*.*)", "*.*"}}));
   EXPECT_EQ(r.filter_index, 2);
   EXPECT_EQ(r.title, "Pick");

@@ -39,7 +39,7 @@ class FakeView : public HelperView {
     frame.y = y;
   }
   void Close() override { ++closes; }
-  std::uintptr_t Handle() override { return 0x1234; }
+  OwnerWindow Handle() override { return reinterpret_cast<OwnerWindow>(0x1234); }
 };
 
 // Answers only the dialogs a test scripted; any other one fails the test.
@@ -155,7 +155,7 @@ TEST_F(HelperWindowTest, SelectShowsTheIconAndEnablesSave) {
   EXPECT_EQ(request.filters, (std::vector<FileFilter>{{"Programs (*.exe)", "*.exe"}, {"All Files (*.*)", "*.*"}}));
   EXPECT_EQ(request.flags & 0x801004u, 0x801004u);
   EXPECT_EQ(request.initial_dir, "");
-  EXPECT_EQ(request.owner, 0x1234u);
+  EXPECT_EQ(request.owner, reinterpret_cast<OwnerWindow>(0x1234));
   ASSERT_TRUE(form_.ImageBuffer());
   EXPECT_EQ(view_.preview, form_.ImageBuffer());
   EXPECT_EQ(form_.ImageWidth(), 32);

@@ -199,9 +199,9 @@ class FakeDesktop : public Desktop, public StrictFake {
     ++close_requests;
     if (on_close) on_close();
   }
-  std::uintptr_t WindowHandle() override {
+  OwnerWindow WindowHandle() override {
     Called("WindowHandle");
-    return 1;
+    return reinterpret_cast<OwnerWindow>(1);
   }
 };
 
