@@ -30,7 +30,8 @@ constexpr std::array<bool frmOptions::*, kOptionCheckCount> kExchange = {
 
 const std::vector<OptionsControl>& OptionsLayout() {
   // Captions that name Windows facilities say what they do here; each keeps
-  // its mnemonic letter.
+  // its mnemonic letter. Two texts are shorter, so that they fit at the
+  // desktop's default font in the dialog's fixed size.
   static const std::vector<OptionsControl> layout = {
       {Id::LightTab1, Kind::TabStrip, "", -1, 0, 90, 4140, 3975, 20},
       {Id::fraPage0, Kind::Frame, "", -1, 150, 555, 3825, 3330, 21},
@@ -40,7 +41,7 @@ const std::vector<OptionsControl>& OptionsLayout() {
       {Id::txtHome, Kind::TextBox, "", 0, 195, 470, 2940, 285, 11},
       {Id::cmdHome, Kind::IconButton, "", 0, 3165, 470, 330, 285, 12},
       {Id::chkRunAtStartup, Kind::CheckBox, "&Run Vantile at login", 0, 195, 915, 2895, 285, 13},
-      {Id::chkLoadLast, Kind::CheckBox, "&Open last viewed page at Vantile startup", 0, 195, 1335, 3405, 225, 14},
+      {Id::chkLoadLast, Kind::CheckBox, "&Open last viewed page at startup", 0, 195, 1335, 3405, 225, 14},
       {Id::chkNoScrollbars, Kind::CheckBox, "&Don't show scrollbars", 0, 195, 1695, 2955, 225, 15},
       {Id::chkTaskbar, Kind::CheckBox, "Don't hide the &taskbar and panels", 0, 195, 2055, 2565, 240, 16},
       {Id::Label1, Kind::Label, "&Page Editor:", 0, 195, 2520, 870, 195, 17},
@@ -52,9 +53,8 @@ const std::vector<OptionsControl>& OptionsLayout() {
       {Id::chkEnableScripting, Kind::CheckBox, "&Enable Scripting", 1, 195, 1422, 2025, 240, 7},
       {Id::chkEnableJava, Kind::CheckBox, "Enable &Java", 1, 195, 1776, 2055, 240, 8},
       {Id::chkEnableActiveX, Kind::CheckBox, "Enable &ActiveX", 1, 195, 2130, 1725, 240, 9},
-      {Id::Label2, Kind::Label,
-       "For security, please list only the programs you want to start from a Vantile page.", 2, 165, 270, 3360,
-       435, 24},
+      {Id::Label2, Kind::Label, "For security, list only programs that a Vantile page may start.", 2, 165, 270,
+       3360, 435, 24},
       {Id::lstPrograms, Kind::ListBox, "", 2, 135, 780, 3555, 1815, 0},
       {Id::cmdAddProgram, Kind::Button, "&Add", 2, 180, 2820, 960, 330, 1},
       {Id::cmdRemoveProgram, Kind::Button, "&Remove", 2, 1380, 2820, 960, 330, 2},

@@ -56,7 +56,7 @@ OwnerWindow OptionsDialogGtk::WindowHandle() { return ToOwnerWindow(window_); }
 void OptionsDialogGtk::Build() {
   gtk_window_set_title(window_, kOptionsTitle);
   gtk_window_set_resizable(window_, FALSE);
-  gtk_window_set_type_hint(window_, GDK_WINDOW_TYPE_HINT_DIALOG);
+  gtk_window_set_type_hint(window_, GDK_WINDOW_TYPE_HINT_UTILITY);
   gtk_window_set_skip_taskbar_hint(window_, TRUE);
   if (owner_) gtk_window_set_transient_for(window_, owner_);
   gtk_window_set_modal(window_, TRUE);
@@ -115,7 +115,8 @@ GtkWidget* OptionsDialogGtk::MakeControl(const OptionsControl& control) {
       GtkWidget* label = gtk_label_new_with_mnemonic(MnemonicLabel(control.caption).c_str());
       gtk_label_set_xalign(GTK_LABEL(label), 0);
       gtk_label_set_yalign(GTK_LABEL(label), 0);
-      gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+      // The one long text wraps inside its width; the short ones stay whole.
+      gtk_label_set_line_wrap(GTK_LABEL(label), control.id == Id::Label2);
       return label;
     }
     case Kind::TextBox:
@@ -251,7 +252,7 @@ void OptionsDialogGtk::MoveFocus(bool forward) {
   for (int step = 1; step <= n; ++step) {
     int i = current < 0 ? (forward ? step - 1 : n - step) : ((current + (forward ? step : -step)) % n + n) % n;
     GtkWidget* candidate = tab_order_[static_cast<std::size_t>(i)].second;
-    if (gtk_widget_is_drawable(candidate) && gtk_widget_is_sensitive(candidate)) {
+    if (gtk_widget_is_visible(candidate) && gtk_widget_is_sensitive(candidate)) {
       gtk_widget_grab_focus(candidate);
       return;
     }

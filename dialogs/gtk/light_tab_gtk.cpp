@@ -67,7 +67,11 @@ void CairoTabCanvas::Ensure(Layer& layer) {
   if (layer.image && cairo_image_surface_get_width(layer.image.get()) == w &&
       cairo_image_surface_get_height(layer.image.get()) == h)
     return;
+  // A surface that changes size starts out in its background colour.
   layer.image.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
+  CairoPtr cr(cairo_create(layer.image.get()));
+  SetSource(cr.get(), &layer == &LayerOf(TabSurface::Control) ? colours_.face : colours_.menu);
+  cairo_paint(cr.get());
 }
 
 GdkRGBA CairoTabCanvas::Colour(TabColour colour) const {
