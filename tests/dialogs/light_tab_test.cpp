@@ -1,5 +1,6 @@
 // LightTab over a recording canvas whose text widths the test fixes.
 #include "dialogs/light_tab.h"
+#include "dialogs/property_page.h"
 
 #include <gtest/gtest.h>
 
@@ -217,6 +218,28 @@ TEST(LightTabProperties, DefaultsAreNotStoredAndReadingDrawsNothing) {
   LightTab::PropertyBag bag;
   tab.WriteProperties(bag);
   EXPECT_EQ(bag, (LightTab::PropertyBag{{"Caption", "General|Features|Programs|"}, {"NumberOfTabs", "3"}}));
+}
+
+TEST(PropertyPage, LoadsScrollsAndAppliesInOrderReportingTextsThatAreNoNumbers) {
+  LightTab tab;
+  PropertyPage1 page(tab);
+  page.SelectionChanged();
+  EXPECT_EQ(page.txtCaption, "Tab0");
+  page.HScroll1_Change(2);
+  EXPECT_EQ(page.txtIndex, "2");
+  EXPECT_EQ(page.txtCaption, "Tab2");
+  page.Edit(PropertyPage1::Field::Caption, "Third");
+  page.Edit(PropertyPage1::Field::ActiveTab, "3");
+  page.Edit(PropertyPage1::Field::NumberOfTabs, "three");
+  EXPECT_TRUE(page.Changed());
+  EXPECT_EQ(page.ApplyChanges(), "Tabs: \"three\" is not a number from -32768 to 32767.");
+  EXPECT_EQ(tab.ActiveTab(), 3) << "ActiveTab comes first and was applied";
+  EXPECT_EQ(tab.Caption(2), "Tab2") << "the caption comes last";
+  page.Edit(PropertyPage1::Field::NumberOfTabs, "3");
+  EXPECT_EQ(page.ApplyChanges(), "");
+  EXPECT_EQ(tab.NumberOfTabs(), 3);
+  EXPECT_EQ(tab.ActiveTab(), 0) << "three tabs do not hold tab 3";
+  EXPECT_EQ(tab.Caption(2), "Third");
 }
 
 }  // namespace
