@@ -1,9 +1,29 @@
 // The Options command of frmMain: hands the settings to the dialog, shows it,
 // and after Save takes them back and applies them.
+#include <utility>
+
 #include "dialogs/frm_options.h"
 #include "shell/frm_main.h"
 
 namespace vantile {
+namespace {
+
+// The switches handed to the dialog and taken back, in this order; the
+// dialog calls ShowTaskbar "NoHideTaskbar".
+constexpr std::pair<bool Settings::*, bool frmOptions::*> kSwitches[] = {
+    {&Settings::EnableImages, &frmOptions::EnableImages},
+    {&Settings::EnableSound, &frmOptions::EnableSound},
+    {&Settings::EnableVideo, &frmOptions::EnableVideo},
+    {&Settings::EnableScripting, &frmOptions::EnableScripting},
+    {&Settings::EnableActiveX, &frmOptions::EnableActiveX},
+    {&Settings::EnableJava, &frmOptions::EnableJava},
+    {&Settings::LoadLast, &frmOptions::LoadLast},
+    {&Settings::RunAtStartup, &frmOptions::RunAtStartup},
+    {&Settings::NoScrollbars, &frmOptions::NoScrollbars},
+    {&Settings::ShowTaskbar, &frmOptions::NoHideTaskbar},
+};
+
+}  // namespace
 
 void frmMain::ShowOptions() {
   bool saved = false;
@@ -11,16 +31,7 @@ void frmMain::ShowOptions() {
     // Fresh for this showing: not cancelled, General page first. Every value
     // is in place before the dialog fills its controls from them.
     frmOptions dialog;
-    dialog.EnableImages = state_.EnableImages;
-    dialog.EnableSound = state_.EnableSound;
-    dialog.EnableVideo = state_.EnableVideo;
-    dialog.EnableScripting = state_.EnableScripting;
-    dialog.EnableActiveX = state_.EnableActiveX;
-    dialog.EnableJava = state_.EnableJava;
-    dialog.LoadLast = state_.LoadLast;
-    dialog.RunAtStartup = state_.RunAtStartup;
-    dialog.NoScrollbars = state_.NoScrollbars;
-    dialog.NoHideTaskbar = state_.ShowTaskbar;
+    for (auto [setting, value] : kSwitches) dialog.*value = state_.*setting;
     dialog.Editor = state_.SourceEditor;
     dialog.Home = state_.HomePage;
     dialog.ProgramCount = state_.ProgramCount;
@@ -30,16 +41,7 @@ void frmMain::ShowOptions() {
 
     // A shutdown while the dialog was open closed it; nothing is taken then.
     if (!dialog.Canceled && phase_ == Phase::Loaded) {
-      state_.EnableImages = dialog.EnableImages;
-      state_.EnableSound = dialog.EnableSound;
-      state_.EnableVideo = dialog.EnableVideo;
-      state_.EnableScripting = dialog.EnableScripting;
-      state_.EnableActiveX = dialog.EnableActiveX;
-      state_.EnableJava = dialog.EnableJava;
-      state_.LoadLast = dialog.LoadLast;
-      state_.RunAtStartup = dialog.RunAtStartup;
-      state_.NoScrollbars = dialog.NoScrollbars;
-      state_.ShowTaskbar = dialog.NoHideTaskbar;
+      for (auto [setting, value] : kSwitches) state_.*setting = dialog.*value;
       state_.SourceEditor = dialog.Editor;
       state_.HomePage = dialog.Home;
       state_.ProgramCount = dialog.ProgramCount;

@@ -49,13 +49,6 @@ class OptionsTest(SessionTestCase):
     def wait_closed(self, dialog):
         self.desktop.wait_for(lambda: not self.desktop.is_mapped(dialog), 15, "the dialog to close")
 
-    def wait_for_geometry(self, window, expected):
-        d = self.desktop
-        try:
-            d.wait_for(lambda: d.geometry(window) == expected, 15, f"window at {expected}")
-        except AssertionError:
-            self.assertEqual(d.geometry(window), expected)
-
     def test_f6_opens_options_and_an_added_program_starts_from_a_link_and_is_stored(self):
         d = self.desktop
         script, log = harness.write_recorder(d.tmp, "added.sh")
@@ -99,7 +92,7 @@ class OptionsTest(SessionTestCase):
         d = self.desktop
         proc, window = self.start("", {"ShowTaskbar": False, "EnableImages": True}, ["/usr/bin/true"])
         d.wait_for(lambda: not any(d.is_mapped(w) for w in d.dock_windows()), 10, "panels unmapped")
-        self.wait_for_geometry(window, (0, 0) + SCREEN)
+        d.wait_for_geometry(window, (0, 0) + SCREEN)
         with open(self.settings_file, "rb") as f:
             before = f.read()
 
@@ -119,7 +112,7 @@ class OptionsTest(SessionTestCase):
         d = self.desktop
         proc, window = self.start("", {"ShowTaskbar": False})
         d.wait_for(lambda: not any(d.is_mapped(w) for w in d.dock_windows()), 10, "panels unmapped")
-        self.wait_for_geometry(window, (0, 0) + SCREEN)
+        d.wait_for_geometry(window, (0, 0) + SCREEN)
 
         dialog = self.open_options(window)
         self.click_in(dialog, CHK_TASKBAR)
@@ -127,7 +120,7 @@ class OptionsTest(SessionTestCase):
         self.wait_closed(dialog)
         d.wait_for(lambda: all(d.is_mapped(w) for w in d.dock_windows()), 10, "panels mapped")
         area = d.wait_for(lambda: d.workarea()[3] < SCREEN[1] and d.workarea(), 10, "the panel's space")
-        self.wait_for_geometry(window, area)
+        d.wait_for_geometry(window, area, 15)
         time.sleep(1)
         self.assertEqual(d.geometry(window), area, "and it stays there")
 
@@ -136,7 +129,7 @@ class OptionsTest(SessionTestCase):
         self.click_in(dialog, CMD_SAVE)
         self.wait_closed(dialog)
         d.wait_for(lambda: not any(d.is_mapped(w) for w in d.dock_windows()), 10, "panels unmapped")
-        self.wait_for_geometry(window, (0, 0) + SCREEN)
+        d.wait_for_geometry(window, (0, 0) + SCREEN)
         self.assertEqual(harness.stop_vantile(proc), 0)
         self.assertEqual(harness.read_vantile_settings(d)[harness.SETTINGS_KEY]["ShowTaskbar"], 0)
 
