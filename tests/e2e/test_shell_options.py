@@ -108,6 +108,13 @@ class OptionsTest(SessionTestCase):
         with open(self.settings_file, "rb") as f:
             self.assertEqual(f.read(), before)
 
+        # A session that ends while the dialog is open still closes vantile
+        # properly: panels back, settings written.
+        self.open_options(window)
+        self.assertEqual(harness.stop_vantile(proc), 0)
+        d.wait_for(lambda: all(d.is_mapped(w) for w in d.dock_windows()), 10, "panels mapped again")
+        self.assertEqual(harness.read_vantile_settings(d)[harness.PROGRAMS_KEY]["Prog0"], "/usr/bin/true")
+
     def test_taskbar_check_box_moves_the_window_between_work_area_and_screen(self):
         d = self.desktop
         proc, window = self.start("", {"ShowTaskbar": False})
