@@ -241,10 +241,10 @@ void OptionsDialogGtk::ControlsChanged() {
   syncing_ = false;
 }
 
-void OptionsDialogGtk::MoveFocus(bool forward) {
+void OptionsDialogGtk::MoveFocus(bool forward, bool first) {
   // One order across the pages, by tab index, skipping what cannot take
   // the focus now (controls of hidden pages).
-  GtkWidget* focus = gtk_window_get_focus(window_);
+  GtkWidget* focus = first ? nullptr : gtk_window_get_focus(window_);
   const int n = static_cast<int>(tab_order_.size());
   int current = -1;
   for (int i = 0; i < n; ++i)
@@ -280,7 +280,8 @@ void OptionsDialogGtk::ShowModal() {
   dialog_.Form_Load();
   Build();
   gtk_window_present(window_);
-  MoveFocus(true);
+  // The first control of the page in tab order, not GTK's choice.
+  MoveFocus(true, true);
   g_main_loop_run(loop_.get());
   gtk_widget_hide(GTK_WIDGET(window_));
   dialog_.SetHost(nullptr);

@@ -42,7 +42,8 @@ class OptionsDialogGtk : public OptionsHost {
   void Build();
   GtkWidget* MakeControl(const OptionsControl& control);
   void Connect(const OptionsControl& control, GtkWidget* widget);
-  void MoveFocus(bool forward);
+  // To the next control in tab order; with `first`, to the first one.
+  void MoveFocus(bool forward, bool first = false);
   static gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self);
 
   frmOptions& dialog_;
