@@ -229,4 +229,24 @@ std::string QuoteArgument(std::string_view argument) {
   return out;
 }
 
+std::string MnemonicLabel(const std::string& caption) {
+  std::string out;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    const char c = caption[i];
+    if (c == '&') {
+      if (i + 1 < caption.size() && caption[i + 1] == '&') {
+        out += '&';
+        ++i;
+      } else {
+        out += '_';
+      }
+    } else if (c == '_') {
+      out += "__";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace vantile

@@ -44,4 +44,9 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view text);
 // unchanged.
 std::string QuoteArgument(std::string_view argument);
 
+// A caption with Windows mnemonics as GTK writes it: "&Load Page..." ->
+// "_Load Page...": '&' marks the mnemonic, "&&" is a literal '&', and '_' is
+// doubled so GTK shows it as written.
+std::string MnemonicLabel(const std::string& caption);
+
 }  // namespace vantile

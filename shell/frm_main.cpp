@@ -17,6 +17,8 @@ constexpr int kSettlePasses = 10001;
 // Windows virtual-key code and shift bit of the Exit shortcut.
 constexpr int kKeyQ = 0x51;
 constexpr int kShiftCtrl = 2;
+// Options opens with F6 whatever the shift state.
+constexpr int kKeyF6 = 0x75;
 
 }  // namespace
 
@@ -175,6 +177,9 @@ void frmMain::ProcessMenuClick(int id) {
     case kMenuExit:
       ExitProgram();
       break;
+    case kMenuOptions:
+      ShowOptions();
+      break;
     default:
       // Dismissed (0) and ids without a command change nothing.
       break;
@@ -183,6 +188,7 @@ void frmMain::ProcessMenuClick(int id) {
 
 void frmMain::Form_KeyUp(int key_code, int shift) {
   if (key_code == kKeyQ && shift == kShiftCtrl) ExitProgram();
+  if (key_code == kKeyF6) ShowOptions();
 }
 
 void frmMain::ExitProgram() {

@@ -99,6 +99,10 @@ class frmMain : public BrowserEvents {
   // Windows virtual-key code and shift bits (1 Shift, 2 Ctrl, 4 Alt).
   void Form_KeyUp(int key_code, int shift);
 
+  // The Options command: the dialog edits a copy of the settings; after Save
+  // they are taken back, applied and written at once.
+  void ShowOptions();
+
   // Window placement: hides or keeps the panels per ShowTaskbar and maximises
   // the window or puts it on the work area.
   void PositionWindow();

@@ -11,6 +11,8 @@
 
 namespace vantile {
 
+class frmOptions;
+
 inline constexpr int READYSTATE_COMPLETE = 4;
 
 // Answers the browser's requests. frmMain implements it.
@@ -107,6 +109,9 @@ class Dialogs {
   virtual ~Dialogs() = default;
   virtual int ShowMessage(const std::string& text, const std::string& title,
                           std::uint32_t style) = 0;
+  // Shows the Options dialog modally over `owner` and returns when it has
+  // closed (saved or cancelled).
+  virtual void ShowOptions(frmOptions& dialog, OwnerWindow owner) = 0;
 };
 
 struct MenuEntry {

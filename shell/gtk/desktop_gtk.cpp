@@ -85,6 +85,10 @@ GtkDesktop::GtkDesktop(GtkWidget* content)
                      return TRUE;  // the close runs the shutdown, which ends the program
                    }),
                    this);
+  work_area_watch_ = std::make_unique<WorkAreaWatch>(GTK_WIDGET(window_), [this] {
+    ScreenRect area = WorkArea();
+    MoveWindow(area.left, area.top, area.right - area.left, area.bottom - area.top);
+  });
 }
 
 GtkDesktop::~GtkDesktop() { gtk_widget_destroy(GTK_WIDGET(window_)); }
@@ -118,10 +122,13 @@ void GtkDesktop::ShowTaskbar(bool visible) {
   }
   XSync(display, False);
   gdk_x11_display_error_trap_pop_ignored(gdk_display);
+  if (visible) work_area_watch_->Follow();
+  else work_area_watch_->Stop();
 }
 
 void GtkDesktop::SetWindowState(WindowState state) {
   if (state == WindowState::Maximized) {
+    work_area_watch_->Stop();
     GdkMonitor* monitor = PrimaryMonitor();
     GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
     int index = 0;

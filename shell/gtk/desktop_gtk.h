@@ -5,7 +5,9 @@
 #include <gtk/gtk.h>
 
 #include <functional>
+#include <memory>
 
+#include "shell/gtk/work_area_watch.h"
 #include "shell/platform.h"
 
 namespace vantile {
@@ -45,6 +47,8 @@ class GtkDesktop : public Desktop {
   GtkWidget* content_;
   std::function<void()> close_handler_;
   bool busy_ = false;
+  // Puts the window back on the work area while mapped panels take their space.
+  std::unique_ptr<WorkAreaWatch> work_area_watch_;
 };
 
 }  // namespace vantile

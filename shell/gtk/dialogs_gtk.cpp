@@ -68,6 +68,7 @@ int GtkDialogs::ShowMessage(const std::string& text, const std::string& title, s
 
 void GtkDialogs::CloseOpenBox() {
   if (open_box_) gtk_dialog_response(open_box_, GTK_RESPONSE_DELETE_EVENT);
+  if (open_options_) open_options_->Cancel();
 }
 
 }  // namespace vantile

@@ -3,6 +3,7 @@
 
 #include <gtk/gtk.h>
 
+#include "dialogs/gtk/frm_options_gtk.h"
 #include "shell/platform.h"
 
 namespace vantile {
@@ -28,13 +29,17 @@ class GtkDialogs : public Dialogs {
   // there is one, otherwise the box's "no" answer (OK for an OK-only box).
   int ShowMessage(const std::string& text, const std::string& title, std::uint32_t style) override;
 
-  // Answers an open box with its close answer, so that shutdown is never
-  // held up by a box nobody will press.
+  // The Options dialog over `owner` (a GtkWindow of ours), modal.
+  void ShowOptions(frmOptions& dialog, OwnerWindow owner) override;
+
+  // Answers an open box with its close answer, and cancels an open Options
+  // dialog, so that shutdown is never held up by a box nobody will press.
   void CloseOpenBox();
 
  private:
   GtkWindow* owner_;
   GtkDialog* open_box_ = nullptr;
+  OptionsDialogGtk* open_options_ = nullptr;
 };
 
 }  // namespace vantile

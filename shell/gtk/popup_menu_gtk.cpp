@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/gtk/glib_util.h"
+#include "common/text.h"
 
 namespace vantile {
 
@@ -32,26 +33,6 @@ bool ParseShortcut(const std::string& text, guint& key, GdkModifierType& mods) {
 }
 
 }  // namespace
-
-std::string MnemonicLabel(const std::string& caption) {
-  std::string out;
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    const char c = caption[i];
-    if (c == '&') {
-      if (i + 1 < caption.size() && caption[i + 1] == '&') {
-        out += '&';
-        ++i;
-      } else {
-        out += '_';
-      }
-    } else if (c == '_') {
-      out += "__";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 GtkWidget* PopupMenuGtk::BuildMenu(const std::vector<MenuEntry>& entries) {
   GtkWidget* menu = gtk_menu_new();

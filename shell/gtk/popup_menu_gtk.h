@@ -49,8 +49,4 @@ class PopupMenuGtk : public Menu {
   int chosen_ = 0;
 };
 
-// "&Load Page..." -> "_Load Page...": '&' marks the mnemonic, "&&" is a
-// literal '&', and '_' is doubled so GTK shows it as written.
-std::string MnemonicLabel(const std::string& caption);
-
 }  // namespace vantile

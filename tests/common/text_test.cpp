@@ -57,5 +57,13 @@ TEST(Text, CaseInsensitiveSearchAndReplace) {
   EXPECT_TRUE(EqualsIgnoreCase("Vantile", "VANTILE"));
 }
 
+TEST(MnemonicLabel, TurnsAmpersandsIntoGtkMnemonics) {
+  EXPECT_EQ(MnemonicLabel("&Load Page..."), "_Load Page...");
+  EXPECT_EQ(MnemonicLabel("Go &Back"), "Go _Back");
+  EXPECT_EQ(MnemonicLabel("Rock && Roll"), "Rock & Roll");
+  EXPECT_EQ(MnemonicLabel("my_demo"), "my__demo");
+  EXPECT_EQ(MnemonicLabel("trailing&"), "trailing_");
+}
+
 }  // namespace
 }  // namespace vantile

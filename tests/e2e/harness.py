@@ -191,6 +191,15 @@ class Desktop:
                     vals[key] = int(line.split(":")[1])
         return (vals["Absolute upper-left X"], vals["Absolute upper-left Y"], vals["Width"], vals["Height"])
 
+    def wait_for_geometry(self, wid, expected, timeout=10):
+        """Waits until the window's frame is at `expected`; fails showing where it is."""
+        try:
+            self.wait_for(lambda: self.geometry(wid) == expected, timeout, f"window at {expected}")
+        except AssertionError:
+            actual = self.geometry(wid)
+            if actual != expected:
+                raise AssertionError(f"window at {actual}, expected {expected}") from None
+
     def is_mapped(self, wid):
         r = self.run(["xwininfo", "-id", str(wid)], check=False)
         return "IsViewable" in r.stdout

@@ -17,20 +17,13 @@ class PlacementTest(SessionTestCase):
         proc = harness.start_vantile(d)
         return proc, d.wait_for_window(pid=proc.pid)
 
-    def wait_for_geometry(self, window, expected):
-        d = self.desktop
-        try:
-            d.wait_for(lambda: d.geometry(window) == expected, 10, f"window at {expected}")
-        except AssertionError:
-            self.assertEqual(d.geometry(window), expected)
-
     def test_hidden_taskbar_covers_the_screen_and_panels_return_at_exit(self):
         d = self.desktop
         docks = d.dock_windows()
         self.assertTrue(docks)
         proc, window = self.start(show_taskbar=False)
         d.wait_for(lambda: not any(d.is_mapped(w) for w in d.dock_windows()), 10, "panels unmapped")
-        self.wait_for_geometry(window, (0, 0) + SCREEN)
+        self.desktop.wait_for_geometry(window, (0, 0) + SCREEN)
         self.assertEqual(harness.stop_vantile(proc), 0)
         d.wait_for(lambda: any(d.is_mapped(w) for w in d.dock_windows()), 10, "panel mapped again")
 
@@ -41,7 +34,7 @@ class PlacementTest(SessionTestCase):
         x, y, w, h = d.wait_for(lambda: d.workarea()[3] < SCREEN[1] and d.workarea(), 10,
                                 "the panel's space to leave the work area")
         proc, window = self.start(show_taskbar=True)
-        self.wait_for_geometry(window, (x, y, w, h))
+        self.desktop.wait_for_geometry(window, (x, y, w, h))
         self.assertTrue(all(d.is_mapped(dock) for dock in d.dock_windows()))
         self.assertEqual(harness.stop_vantile(proc), 0)
         self.assertTrue(any(d.is_mapped(dock) for dock in d.dock_windows()))

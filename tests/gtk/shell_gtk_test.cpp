@@ -1,18 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "shell/gtk/page_scripts.h"
-#include "shell/gtk/popup_menu_gtk.h"
 
 namespace vantile {
 namespace {
-
-TEST(MnemonicLabel, TurnsAmpersandsIntoGtkMnemonics) {
-  EXPECT_EQ(MnemonicLabel("&Load Page..."), "_Load Page...");
-  EXPECT_EQ(MnemonicLabel("Go &Back"), "Go _Back");
-  EXPECT_EQ(MnemonicLabel("Rock && Roll"), "Rock & Roll");
-  EXPECT_EQ(MnemonicLabel("my_demo"), "my__demo");
-  EXPECT_EQ(MnemonicLabel("trailing&"), "trailing_");
-}
 
 TEST(ExternalScript, CarriesTheTokenAndAsksTheDrivesQuestionItAnswersTo) {
   const std::string token = "00112233445566778899aabbccddeeff";

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "dialogs/frm_options.h"
 #include "shell/platform.h"
 
 namespace vantile::test {
@@ -259,6 +260,17 @@ class FakeDialogs : public Dialogs, public StrictFake {
     Called("ShowMessage", text + "|" + title + "|" + Hex(style));
     shown.push_back({text, title, style});
     return answer;
+  }
+
+  // The person in front of the Options dialog: acts on it once it has
+  // loaded, as the shown dialog would. Without one, the dialog is cancelled.
+  std::function<void(frmOptions& dialog)> on_options;
+
+  void ShowOptions(frmOptions& dialog, OwnerWindow owner) override {
+    Called("ShowOptions", owner ? "owned" : "no owner");
+    dialog.Form_Load();
+    if (on_options) on_options(dialog);
+    else dialog.cmdCancel_Click();
   }
 };
 

@@ -1,0 +1,16 @@
+// GtkDialogs::ShowOptions: the Options dialog's GTK view over the main window.
+#include <utility>
+
+#include "common/gtk/owner_window_gtk.h"
+#include "shell/gtk/dialogs_gtk.h"
+
+namespace vantile {
+
+void GtkDialogs::ShowOptions(frmOptions& dialog, OwnerWindow owner) {
+  OptionsDialogGtk view(dialog, owner ? FromOwnerWindow(owner) : owner_);
+  OptionsDialogGtk* outer = std::exchange(open_options_, &view);
+  view.ShowModal();
+  open_options_ = outer;
+}
+
+}  // namespace vantile
