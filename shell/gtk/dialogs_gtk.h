@@ -1,4 +1,5 @@
-// Message boxes as modal GtkMessageDialogs over the main window.
+// Message boxes as modal GtkMessageDialogs over the main window, and the
+// program's own dialogs.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -27,14 +28,15 @@ class GtkDialogs : public Dialogs {
   // Closing the box without a button answers as Windows does: Cancel when
   // there is one, otherwise the box's "no" answer (OK for an OK-only box).
   int ShowMessage(const std::string& text, const std::string& title, std::uint32_t style) override;
+  void ShowAbout(const std::string& web_address) override;
 
-  // Answers an open box with its close answer, so that shutdown is never
-  // held up by a box nobody will press.
+  // Answers every dialog still open over the window (message boxes, the
+  // About box, the file chooser, nested ones too) as if it were closed, so
+  // that shutdown is never held up by a dialog nobody will press.
   void CloseOpenBox();
 
  private:
   GtkWindow* owner_;
-  GtkDialog* open_box_ = nullptr;
 };
 
 }  // namespace vantile
