@@ -13,6 +13,8 @@ packages=(
   # end-to-end tests: X server, window manager, panel, input, screenshots
   xvfb xauth openbox tint2 xdotool x11-utils wmctrl imagemagick
   python3 dbus-x11 at-spi2-core fonts-dejavu-core
+  # end-to-end tests read menus and dialogs through the accessibility tree
+  python3-gi gir1.2-atspi-2.0
   # icon corpus and reference tools for the image helper's tests and benchmark
   icoutils pngquant adwaita-icon-theme hicolor-icon-theme
   shared-mime-info desktop-file-utils
