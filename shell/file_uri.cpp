@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/text.h"
+
 namespace vantile {
 
 namespace {
@@ -79,10 +81,7 @@ std::string PercentDecode(std::string_view text) {
 }
 
 std::optional<std::string> LocalPathOfFileAddress(std::string_view address) {
-  if (address.size() < 5 || !HasUriScheme(address)) return std::nullopt;
-  std::string scheme;
-  for (char c : address.substr(0, 5)) scheme += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  if (scheme != "file:") return std::nullopt;
+  if (!EqualsIgnoreCase(address.substr(0, 5), "file:")) return std::nullopt;
   std::string_view rest = address.substr(5);
   if (rest.starts_with("//")) {
     rest.remove_prefix(2);

@@ -71,16 +71,12 @@ TEST_F(NavigationTest, LoadPageAsksTheChooserNavigatesWaitsAndRecordsThePage) {
   EXPECT_EQ(S().HistoryTop, 1);
 }
 
-TEST_F(NavigationTest, CancelledChooserChangesNothing) {
-  StartAt(Page("home.html"));
+TEST_F(NavigationTest, CancelOrANameThatIsNoPageLoadsNothing) {
+  const std::string home = Page("home.html");
+  StartAt(home);
   fakes.chooser.answer.reset();
   Form().ProcessMenuClick(1);
   EXPECT_EQ(fakes.journal.Calls(), (Calls{"desktop.WindowHandle", "chooser.Run(Load Web Page)"}));
-}
-
-TEST_F(NavigationTest, NameThatIsNoPageShowsTheMessageAndLoadsNothing) {
-  const std::string home = Page("home.html");
-  StartAt(home);
   for (const std::string& name : {(root_ / "missing.html").string(), "file://" + home}) {
     fakes.journal.Clear();
     Load(name);
@@ -103,13 +99,6 @@ TEST_F(NavigationTest, LoadingTheCurrentPageRefreshesItAndKeepsHistoryAndMenu) {
                                           "desktop.SetBusyCursor(true)", "browser.Refresh2",
                                           "browser.ReadyState(4)", "desktop.SetBusyCursor(false)"}));
   EXPECT_EQ(S().HistoryTop, 1);
-}
-
-TEST_F(NavigationTest, WebAddressesLoadAsFormatted) {
-  StartAt(Page("home.html"));
-  Load("www.example.com/start");
-  EXPECT_EQ(fakes.browser.navigated.back(), "http://www.example.com/start");
-  EXPECT_EQ(S().CurrentAddress, "http://www.example.com/start");
 }
 
 TEST_F(NavigationTest, LoadingTheNextPageOfTheHistoryKeepsItWhole) {
