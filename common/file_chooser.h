@@ -25,6 +25,7 @@ inline constexpr std::uint32_t OFN_PATHMUSTEXIST = 0x800;
 inline constexpr std::uint32_t OFN_FILEMUSTEXIST = 0x1000;
 inline constexpr std::uint32_t OFN_CREATEPROMPT = 0x2000;
 inline constexpr std::uint32_t OFN_EXPLORER = 0x80000;
+inline constexpr std::uint32_t OFN_ENABLESIZING = 0x800000;
 
 struct FileFilter {
   std::string description;  // "PNG Images (*.png)"

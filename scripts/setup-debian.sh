@@ -8,9 +8,13 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libpng-dev libimagequant-dev
   libgtest-dev libgmock-dev googletest
+  # run time: the About box's logo is SVG, drawn through GdkPixbuf's SVG loader
+  librsvg2-common
   # end-to-end tests: X server, window manager, panel, input, screenshots
   xvfb xauth openbox tint2 xdotool x11-utils wmctrl imagemagick
   python3 dbus-x11 at-spi2-core fonts-dejavu-core
+  # end-to-end tests read menus and dialogs through the accessibility tree
+  python3-gi gir1.2-atspi-2.0
   # icon corpus and reference tools for the image helper's tests and benchmark
   icoutils pngquant adwaita-icon-theme hicolor-icon-theme
   shared-mime-info desktop-file-utils

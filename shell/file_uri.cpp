@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/text.h"
+
 namespace vantile {
 
 namespace {
@@ -58,9 +60,56 @@ std::string FileUriFromPath(std::string_view path) {
   return uri;
 }
 
-std::string ReloadAddress(std::string_view current_address) {
-  if (HasUriScheme(current_address)) return std::string(current_address);
-  return FileUriFromPath(current_address);
+std::string PercentDecode(std::string_view text) {
+  auto hex = [](char c) -> int {
+    if (IsAsciiDigit(c)) return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+      out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
 }
+
+std::optional<std::string> LocalPathOfFileAddress(std::string_view address) {
+  if (!EqualsIgnoreCase(address.substr(0, 5), "file:")) return std::nullopt;
+  std::string_view rest = address.substr(5);
+  if (rest.starts_with("//")) {
+    rest.remove_prefix(2);
+    std::size_t slash = rest.find('/');
+    std::string_view host = rest.substr(0, slash);
+    if (!host.empty() && host != "localhost") return std::nullopt;
+    if (slash == std::string_view::npos) return std::nullopt;
+    rest.remove_prefix(slash);
+  }
+  if (!rest.starts_with('/')) return std::nullopt;
+  std::string decoded = PercentDecode(rest);
+  std::error_code ec;
+  if (decoded != rest && !std::filesystem::exists(decoded, ec) && std::filesystem::exists(rest, ec)) {
+    return std::string(rest);
+  }
+  return decoded;
+}
+
+std::string BrowserAddress(std::string_view address) {
+  if (address.empty()) return {};
+  if (!HasUriScheme(address)) return FileUriFromPath(address);
+  if (std::optional<std::string> path = LocalPathOfFileAddress(address)) {
+    std::error_code ec;
+    if (std::filesystem::exists(*path, ec)) return FileUriFromPath(*path);
+  }
+  return std::string(address);
+}
+
+std::string ReloadAddress(std::string_view current_address) { return BrowserAddress(current_address); }
 
 }  // namespace vantile

@@ -1,6 +1,7 @@
 // Turning the stored current page into something the browser can load.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,22 @@ bool HasUriScheme(std::string_view address);
 // cannot hold literally percent-encoded (space, "%", "#", "?", non-ASCII ...).
 std::string FileUriFromPath(std::string_view path);
 
-// The address that reloads the current page: an address with a scheme as it
-// is, a plain file path as a file URI.
+// Every valid "%XX" escape of `text` replaced by its byte; a "%" that starts
+// no escape stays as it is.
+std::string PercentDecode(std::string_view text);
+
+// The local path a "file:" address names ("file:///p", "file://localhost/p",
+// "file:/p"), percent-decoded; a file whose own name holds such an escape
+// keeps it. nullopt for any other address, or a file on another host.
+std::optional<std::string> LocalPathOfFileAddress(std::string_view address);
+
+// What the browser is given to load a page address: a plain file path as a
+// file URI; a "file:" address of an existing file re-encoded, since the
+// addresses this program makes keep the path as written and a "#", "?" or
+// "%" in it would otherwise cut the path short; anything else as it is.
+std::string BrowserAddress(std::string_view address);
+
+// The address that reloads the current page (see BrowserAddress).
 std::string ReloadAddress(std::string_view current_address);
 
 }  // namespace vantile

@@ -14,11 +14,6 @@ constexpr std::uint32_t DOCHOSTUIFLAG_SCROLL_NO = 8;
 // Start-up lets the window settle for this many message-loop passes before it
 // is placed (counter 0 to 10,000 inclusive).
 constexpr int kSettlePasses = 10001;
-// Windows virtual-key code and shift bit of the Exit shortcut.
-constexpr int kKeyQ = 0x51;
-constexpr int kShiftCtrl = 2;
-// Options opens with F6 whatever the shift state.
-constexpr int kKeyF6 = 0x75;
 
 }  // namespace
 
@@ -113,9 +108,7 @@ void frmMain::Form_Activate() {
   // Also when nothing was navigated: the browser reports complete when idle.
   WaitForCompletion();
   SetMenuItemEnabled(kMenuGoBack, false);
-  bool away_from_home = state_.CurrentAddress != state_.HomePage;
-  SetMenuItemEnabled(kMenuHome, away_from_home);
-  SetMenuItemEnabled(kMenuSetAsHomePage, away_from_home);
+  ApplyHomeRule();
   platform_.desktop.SetBusyCursor(false);
   state_.IsBusy = false;
 }
@@ -169,31 +162,6 @@ void frmMain::CreateMyPopupMenu() {
 
 void frmMain::SetMenuItemEnabled(int id, bool enabled) {
   if (state_.PopupMenuHandle) platform_.menu.SetItemEnabled(id, enabled);
-}
-
-void frmMain::ProcessMenuClick(int id) {
-  LogInfo("ProcessMenuClick:" + std::to_string(id));
-  switch (id) {
-    case kMenuExit:
-      ExitProgram();
-      break;
-    case kMenuOptions:
-      ShowOptions();
-      break;
-    default:
-      // Dismissed (0) and ids without a command change nothing.
-      break;
-  }
-}
-
-void frmMain::Form_KeyUp(int key_code, int shift) {
-  if (key_code == kKeyQ && shift == kShiftCtrl) ExitProgram();
-  if (key_code == kKeyF6) ShowOptions();
-}
-
-void frmMain::ExitProgram() {
-  // Closing the window runs the normal shutdown (Form_QueryUnload).
-  platform_.desktop.Close();
 }
 
 }  // namespace vantile

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_chooser.h"
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "shell/app_log.h"
@@ -38,6 +39,7 @@ struct MainPlatform {
   Menu& menu;
   MessagePump& pump;
   RegistryStore& registry;
+  FileChooser& chooser;  // the Load Page dialog
 };
 
 // The main window's state record. The settings fields (HomePage,
@@ -65,6 +67,8 @@ struct MainWindowState : Settings {
 inline constexpr const char* kUserAgent = "Vantile 1.2/compatible MSIE 5.5";
 inline constexpr const char* kInstanceLockName = "VantileMain";
 inline constexpr const char* kMessageTitleSuffix = " - Vantile";
+// The style of the program's own message boxes: OK and the information icon.
+inline constexpr std::uint32_t kInformationBox = 0x40;
 
 class frmMain : public BrowserEvents {
  public:
@@ -94,9 +98,10 @@ class frmMain : public BrowserEvents {
   // Whether shutdown has run (a close request may arrive inside a wait).
   bool unloaded() const { return phase_ == Phase::Unloaded; }
 
-  // Menu command ids (0 = dismissed).
+  // Menu command ids (0 = dismissed; ids without a command do nothing).
   void ProcessMenuClick(int id);
-  // Windows virtual-key code and shift bits (1 Shift, 2 Ctrl, 4 Alt).
+  // Windows virtual-key code and shift bits (1 Shift, 2 Ctrl, 4 Alt). The
+  // shortcuts ask for exactly Ctrl, or exactly no Shift, Ctrl or Alt.
   void Form_KeyUp(int key_code, int shift);
 
   // The Options command: the dialog edits a copy of the settings; after Save
@@ -135,7 +140,25 @@ class frmMain : public BrowserEvents {
   void LogInfo(const std::string& text);
   void LogError(const std::string& text);
   void WaitForCompletion();
+
+  // Page loading and the page history (page_loading.cpp).
+  void LoadPage();
+  void UpdateNavigation(const std::string& url);
+  void NavigateBack();
+  void NavigateForward();
+  void NavigateHome();
+  void SetAsHomePage();
+  void ShowAbout();
+  // Home and Set As Home Page are available only away from the home page.
+  void ApplyHomeRule();
+
+  // The commands of the menu and the keys (menu_commands.cpp).
+  void OpenDemo(std::int32_t index);
+  void EditPage();
+  void OpenHelpFile();
   void ExitProgram();
+  // The bundled help page as a file address.
+  std::string HelpAddress() const;
 
   MainPlatform platform_;
   Browser& WB;

@@ -98,6 +98,18 @@ class Shell {
   virtual bool OpenControlPanel() = 0;
   // Mount points of the mounted local file systems, each ending in "/".
   virtual std::vector<std::string> LocalDrives() = 0;
+  // The program `program` names, ready to start: an executable file (a bare
+  // name is looked up on PATH) or a desktop entry; "" when it names nothing
+  // that can be started here (a Windows program name, a path that is gone).
+  virtual std::string FindProgram(const std::string& program) = 0;
+  // Starts a program FindProgram found, with exactly these arguments and no
+  // shell in between.
+  virtual bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) = 0;
+  // Opens a file (a path) or an address in the desktop's default
+  // application for plain text.
+  virtual bool OpenInTextEditor(const std::string& page) = 0;
+  // Opens an address in the user's web browser.
+  virtual bool OpenInWebBrowser(const std::string& address) = 0;
 };
 
 // Message boxes. Style bits as MessageBox takes them: MB_OK 0, MB_OKCANCEL 1,
@@ -112,6 +124,9 @@ class Dialogs {
   // Shows the Options dialog modally over `owner` and returns when it has
   // closed (saved or cancelled).
   virtual void ShowOptions(frmOptions& dialog, OwnerWindow owner) = 0;
+  // The About box, modal to the main window; returns when it has closed.
+  // Its link shows and opens `web_address`.
+  virtual void ShowAbout(const std::string& web_address) = 0;
 };
 
 struct MenuEntry {

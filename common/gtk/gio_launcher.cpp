@@ -107,6 +107,8 @@ bool IsFolder(const std::string& path) {
 
 }  // namespace
 
+bool IsStartableProgram(const std::filesystem::path& path) { return IsRunnableFile(path); }
+
 LaunchResult StartProgram(const std::string& program, const std::string& parameters,
                           const std::string& directory) {
   std::string resolved = program;

@@ -6,6 +6,7 @@
 // through its result and, where there is one, a text saying what failed.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,12 @@ struct LaunchResult {
 // - an existing document or folder opens in its default application.
 LaunchResult OpenTarget(const std::string& target, const std::string& parameters,
                         const std::string& directory);
+
+// Whether `path` is a program OpenTarget would start rather than open: a
+// file executable for us that is a binary or a script with an interpreter
+// line (anything else with the execute bit would reach /bin/sh through
+// exec's fallback).
+bool IsStartableProgram(const std::filesystem::path& path);
 
 // Starts `program` directly (see OpenTarget) without looking at defaults.
 LaunchResult StartProgram(const std::string& program, const std::string& parameters,

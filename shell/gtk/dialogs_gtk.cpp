@@ -1,7 +1,8 @@
 #include "shell/gtk/dialogs_gtk.h"
 
-#include <utility>
 #include <vector>
+
+#include "dialogs/gtk/about_box_gtk.h"
 
 namespace vantile {
 
@@ -59,15 +60,30 @@ int GtkDialogs::ShowMessage(const std::string& text, const std::string& title, s
   const std::size_t default_index = (style >> 8) & 0xF;
   gtk_dialog_set_default_response(box, buttons[default_index < buttons.size() ? default_index : 0].id);
 
-  GtkDialog* outer = std::exchange(open_box_, box);
   const int response = gtk_dialog_run(box);
-  open_box_ = outer;
   gtk_widget_destroy(widget);
   return response > 0 ? response : CloseAnswer(buttons);
 }
 
+void GtkDialogs::ShowAbout(const std::string& web_address) { RunAboutBox(owner_, web_address); }
+
 void GtkDialogs::CloseOpenBox() {
-  if (open_box_) gtk_dialog_response(open_box_, GTK_RESPONSE_DELETE_EVENT);
+  // Innermost first does not matter: each answered dialog's loop ends as
+  // soon as the loops nested inside it have. A chooser opened from the
+  // Options dialog is transient for that dialog, not for the main window,
+  // so the whole chain of owners is followed.
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* l = windows; l; l = l->next) {
+    GtkWindow* window = GTK_WINDOW(l->data);
+    if (!GTK_IS_DIALOG(window) || !gtk_widget_get_visible(GTK_WIDGET(window))) continue;
+    for (GtkWindow* up = gtk_window_get_transient_for(window); up; up = gtk_window_get_transient_for(up)) {
+      if (up == owner_) {
+        gtk_dialog_response(GTK_DIALOG(window), GTK_RESPONSE_DELETE_EVENT);
+        break;
+      }
+    }
+  }
+  g_list_free(windows);
   if (open_options_) open_options_->Cancel();
 }
 

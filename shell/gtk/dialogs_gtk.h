@@ -1,4 +1,5 @@
-// Message boxes as modal GtkMessageDialogs over the main window.
+// Message boxes as modal GtkMessageDialogs over the main window, and the
+// program's own dialogs.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -28,17 +29,19 @@ class GtkDialogs : public Dialogs {
   // Closing the box without a button answers as Windows does: Cancel when
   // there is one, otherwise the box's "no" answer (OK for an OK-only box).
   int ShowMessage(const std::string& text, const std::string& title, std::uint32_t style) override;
+  void ShowAbout(const std::string& web_address) override;
 
   // The Options dialog over `owner` (a GtkWindow of ours), modal.
   void ShowOptions(frmOptions& dialog, OwnerWindow owner) override;
 
-  // Answers an open box with its close answer, and cancels an open Options
-  // dialog, so that shutdown is never held up by a box nobody will press.
+  // Answers every dialog still open over the window (message boxes, the
+  // About box, file choosers, nested ones too) as if it were closed, and
+  // cancels an open Options dialog, so that shutdown is never held up by a
+  // dialog nobody will press.
   void CloseOpenBox();
 
  private:
   GtkWindow* owner_;
-  GtkDialog* open_box_ = nullptr;
   OptionsDialogGtk* open_options_ = nullptr;
 };
 

@@ -14,6 +14,12 @@ class GioShell : public Shell {
   bool OpenFolder(const std::string& folder) override;
   bool OpenControlPanel() override;
   std::vector<std::string> LocalDrives() override;
+  // A desktop entry counts as a program: the editor chooser offers them.
+  std::string FindProgram(const std::string& program) override;
+  // A desktop entry is launched with the page as its file or address.
+  bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override;
+  bool OpenInTextEditor(const std::string& page) override;
+  bool OpenInWebBrowser(const std::string& address) override;
 };
 
 }  // namespace vantile

@@ -10,6 +10,7 @@
 
 #include "common/file_util.h"
 #include "common/gtk/glib_util.h"
+#include "common/gtk/gtk_file_chooser.h"
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "shell/frm_main.h"
@@ -137,7 +138,8 @@ int Run(const std::string& argument_text) {
   GtkDialogs dialogs(desktop.window());
   PopupMenuGtk menu(GTK_WIDGET(desktop.window()));
   RegistryStore registry(RegistryStore::DefaultPaths());
-  frmMain form(MainPlatform{browser, desktop, shell, dialogs, menu, pump, registry}, ProgramFolder(),
+  FileChooserGtk chooser(desktop.window());
+  frmMain form(MainPlatform{browser, desktop, shell, dialogs, menu, pump, registry, chooser}, ProgramFolder(),
                ProgramPath().string());
   MainWindowGlue glue(form, browser, desktop, dialogs, menu);
 

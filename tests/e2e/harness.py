@@ -7,6 +7,7 @@ or the real user's settings.
 """
 import contextlib
 import http.server
+import json
 import threading
 import os
 import shutil
@@ -231,6 +232,31 @@ class Desktop:
             argv += ["--window", str(window)]
         self.run(argv + list(keys))
 
+    def pixel(self, x, y):
+        """The colour of the screen at x, y as "#rrggbb"."""
+        r = self.run(["import", "-display", self.display, "-window", "root", "-crop", f"1x1+{x}+{y}",
+                      "-depth", "8", "txt:-"])
+        return "#" + r.stdout.split("#", 2)[2][:6].lower() if r.stdout.count("#") >= 2 else ""
+
+    def accessible_env(self):
+        """The session's environment with the accessibility bridge on, for a
+        program whose widgets a test reads through accessible_tree()."""
+        env = dict(self.env)
+        env.pop("NO_AT_BRIDGE", None)
+        env.pop("GTK_A11Y", None)
+        return env
+
+    def accessible_tree(self, pid):
+        """The accessibility tree of a program started with accessible_env(),
+        as a list of nodes: role, name, sensitive, showing, box (x, y, w, h)."""
+        python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else "python3"
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "a11y_dump.py")
+        r = subprocess.run([python, script, str(pid)], env=self.accessible_env(), capture_output=True,
+                           text=True, timeout=60)
+        if r.returncode != 0:
+            raise AssertionError("reading the accessibility tree failed: " + r.stderr[-2000:])
+        return json.loads(r.stdout)
+
     def click(self, x, y, button=1):
         self.run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", "click", str(button)])
 
@@ -356,16 +382,29 @@ def recorded_runs(log):
     return runs
 
 
-def register_file_manager(desktop, program):
-    """Makes `program` the user's file manager (default for inode/directory)
-    through $XDG_DATA_HOME/applications."""
+def register_default_application(desktop, name, program, mime_types, arguments="%F"):
+    """Makes `program` the default application for `mime_types` (such as
+    "text/plain" or "x-scheme-handler/http") through a desktop entry
+    `name`.desktop and mimeapps.list in $XDG_DATA_HOME/applications. Earlier
+    registrations for other types stay."""
     apps = os.path.join(desktop.data, "applications")
     os.makedirs(apps, exist_ok=True)
-    with open(os.path.join(apps, "fake-files.desktop"), "w") as f:
-        f.write("[Desktop Entry]\nType=Application\nName=Fake Files\n"
-                f"Exec={program} %F\nMimeType=inode/directory;\nNoDisplay=true\n")
-    with open(os.path.join(apps, "mimeapps.list"), "w") as f:
-        f.write("[Default Applications]\ninode/directory=fake-files.desktop\n")
+    with open(os.path.join(apps, name + ".desktop"), "w") as f:
+        f.write(f"[Desktop Entry]\nType=Application\nName={name}\n"
+                f"Exec={program} {arguments}\nMimeType={';'.join(mime_types)};\nNoDisplay=true\n")
+    defaults = os.path.join(apps, "mimeapps.list")
+    lines = ["[Default Applications]"]
+    if os.path.exists(defaults):
+        with open(defaults) as f:
+            lines = f.read().splitlines()
+    lines += [f"{kind}={name}.desktop" for kind in mime_types]
+    with open(defaults, "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def register_file_manager(desktop, program):
+    """Makes `program` the user's file manager (default for inode/directory)."""
+    register_default_application(desktop, "fake-files", program, ["inode/directory"])
 
 
 def file_uri(path):

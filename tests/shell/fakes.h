@@ -12,12 +12,14 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "common/file_chooser.h"
 #include "dialogs/frm_options.h"
 #include "shell/platform.h"
 
@@ -241,6 +243,32 @@ class FakeShell : public Shell, public StrictFake {
     Called("LocalDrives");
     return drives;
   }
+
+  // Programs FindProgram knows: the name asked for, and what it resolves to.
+  std::map<std::string, std::string> programs;
+  bool start_result = true;
+  bool text_editor_result = true;
+  bool browser_result = true;
+
+  std::string FindProgram(const std::string& program) override {
+    Called("FindProgram", program);
+    auto found = programs.find(program);
+    return found == programs.end() ? std::string() : found->second;
+  }
+  bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override {
+    std::string text = program;
+    for (const std::string& a : arguments) text += "|" + a;
+    Called("StartProgram", text);
+    return start_result;
+  }
+  bool OpenInTextEditor(const std::string& page) override {
+    Called("OpenInTextEditor", page);
+    return text_editor_result;
+  }
+  bool OpenInWebBrowser(const std::string& address) override {
+    Called("OpenInWebBrowser", address);
+    return browser_result;
+  }
 };
 
 class FakeDialogs : public Dialogs, public StrictFake {
@@ -271,6 +299,34 @@ class FakeDialogs : public Dialogs, public StrictFake {
     dialog.Form_Load();
     if (on_options) on_options(dialog);
     else dialog.cmdCancel_Click();
+  }
+
+  std::function<void()> on_show_about;  // what happens while the box is open
+  void ShowAbout(const std::string& web_address) override {
+    Called("ShowAbout", web_address);
+    if (on_show_about) on_show_about();
+  }
+};
+
+// The file chooser: answers every request with `answer` (nullopt: cancelled).
+class FakeFileChooser : public FileChooser, public StrictFake {
+ public:
+  explicit FakeFileChooser(CallJournal& journal) : StrictFake("chooser", journal) {}
+
+  std::optional<Response> answer;
+  std::vector<Request> requests;
+
+  // The user typed or picked `name` and confirmed.
+  void Choose(const std::string& name) {
+    answer = Response{};
+    answer->files = {name};
+  }
+
+  std::optional<Response> Run(const Request& request) override {
+    Called("Run", request.title);
+    requests.push_back(request);
+    if (answer) answer->flags = request.flags;
+    return answer;
   }
 };
 
@@ -327,8 +383,10 @@ struct FakePlatform {
   FakeDialogs dialogs{journal};
   FakeMenu menu{journal};
   FakeMessagePump pump{journal};
+  FakeFileChooser chooser{journal};
 
   void AllowAll() {
+    chooser.AllowAll();
     browser.AllowAll();
     desktop.AllowAll();
     shell.AllowAll();

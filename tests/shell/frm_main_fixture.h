@@ -45,7 +45,7 @@ class FrmMainTest : public ::testing::Test {
   frmMain& Form() {
     if (!form_) {
       MainPlatform platform{fakes.browser, fakes.desktop, fakes.shell, fakes.dialogs,
-                            fakes.menu,    fakes.pump,    *store_};
+                            fakes.menu,    fakes.pump,    *store_,      fakes.chooser};
       form_ = std::make_unique<frmMain>(platform, program_folder_,
                                         (program_folder_ / "vantile").string());
     }

@@ -1,0 +1,30 @@
+#include "common/gtk/web_browser.h"
+
+#include <gio/gio.h>
+
+#include "common/gtk/glib_util.h"
+
+namespace vantile {
+
+LaunchResult OpenInWebBrowser(const std::string& address) {
+  GError* raw = nullptr;
+  auto browser = GObjectPtr<GAppInfo>(g_app_info_get_default_for_uri_scheme("http"));
+  if (browser) {
+    GList uris{};
+    uris.data = const_cast<char*>(address.c_str());
+    const gboolean launched = g_app_info_launch_uris(browser.get(), &uris, nullptr, &raw);
+    GErrorPtr error(raw);
+    if (!launched) {
+      return LaunchResult{false, "open " + address + " with " + g_app_info_get_name(browser.get()) + ": " +
+                                     ErrorText(error)};
+    }
+    return LaunchResult{true, {}};
+  }
+  if (!g_app_info_launch_default_for_uri(address.c_str(), nullptr, &raw)) {
+    GErrorPtr error(raw);
+    return LaunchResult{false, "open " + address + ": " + ErrorText(error)};
+  }
+  return LaunchResult{true, {}};
+}
+
+}  // namespace vantile
