@@ -75,7 +75,7 @@ std::vector<Window> DockWindows(Display* display) {
 }  // namespace
 
 GtkDesktop::GtkDesktop(GtkWidget* content)
-    : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))), content_(content) {
+    : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))), content_(content), surface_(window_) {
   gtk_window_set_title(window_, "Vantile");
   gtk_window_set_decorated(window_, FALSE);
   gtk_window_set_icon_name(window_, "user-desktop");
@@ -121,7 +121,18 @@ void GtkDesktop::ShowTaskbar(bool visible) {
 }
 
 void GtkDesktop::SetWindowState(WindowState state) {
-  if (state == WindowState::Maximized) {
+  const bool whole_monitor = state == WindowState::Maximized;
+  if (surface_.kind() == DesktopSurface::Kind::LayerShellBackground) {
+    surface_.PlaceOnLayer(PrimaryMonitor(), whole_monitor);
+    return;
+  }
+  if (whole_monitor && surface_.kind() == DesktopSurface::Kind::X11Desktop) {
+    GdkRectangle area{};
+    if (GdkMonitor* monitor = PrimaryMonitor()) gdk_monitor_get_geometry(monitor, &area);
+    MoveWindow(area.x, area.y, area.width, area.height);
+    return;
+  }
+  if (whole_monitor) {
     GdkMonitor* monitor = PrimaryMonitor();
     GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
     int index = 0;
@@ -136,6 +147,7 @@ void GtkDesktop::SetWindowState(WindowState state) {
 }
 
 void GtkDesktop::MoveWindow(int x, int y, int width, int height) {
+  if (surface_.kind() == DesktopSurface::Kind::LayerShellBackground) return;
   gtk_window_move(window_, x, y);
   if (width > 0 && height > 0) {
     if (!gtk_widget_get_mapped(GTK_WIDGET(window_))) gtk_window_set_default_size(window_, width, height);

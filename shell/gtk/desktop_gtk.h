@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "shell/gtk/desktop_surface.h"
 #include "shell/platform.h"
 
 namespace vantile {
@@ -28,10 +29,14 @@ class GtkDesktop : public Desktop {
   // _NET_WM_WINDOW_TYPE_DOCK. Wayland: a client cannot hide the panels;
   // nothing happens (the maximised window is full screen there anyway).
   void ShowTaskbar(bool visible) override;
-  // Maximised is full screen on the primary monitor, so the window covers
-  // the whole screen whatever the window manager's idea of the work area is
-  // while the panels are being unmapped.
+  // Maximised covers the whole primary monitor, whatever the window
+  // manager's idea of the work area is while the panels are being unmapped:
+  // X11 moves the desktop window onto the monitor (window managers do not
+  // make desktop windows full screen), layer shell covers the output over
+  // the panels, elsewhere the window goes full screen. Normal on layer shell
+  // keeps clear of the panels' exclusive zones.
   void SetWindowState(WindowState state) override;
+  // Layer shell: nothing, the compositor places the surface.
   void MoveWindow(int x, int y, int width, int height) override;
   void SetBusyCursor(bool busy) override;
   void Show() override;
@@ -43,6 +48,7 @@ class GtkDesktop : public Desktop {
 
   GtkWindow* window_;  // a toplevel: GTK holds it, we destroy it
   GtkWidget* content_;
+  DesktopSurface surface_;
   std::function<void()> close_handler_;
   bool busy_ = false;
 };
