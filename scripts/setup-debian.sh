@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake pkg-config clang libclang-rt-14-dev
-  libgtk-3-dev libwebkit2gtk-4.1-dev libpng-dev libimagequant-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libpng-dev libimagequant-dev
   libgtest-dev libgmock-dev googletest
   # end-to-end tests: X server, window manager, panel, input, screenshots
   xvfb xauth openbox tint2 xdotool x11-utils wmctrl imagemagick
   python3 dbus-x11 at-spi2-core fonts-dejavu-core
+  # the same under a headless Wayland compositor: compositor, screenshots, keys
+  sway grim wtype
   # icon corpus and reference tools for the image helper's tests and benchmark
   icoutils pngquant adwaita-icon-theme hicolor-icon-theme
   shared-mime-info desktop-file-utils
