@@ -17,6 +17,7 @@
 #include "shell/gtk/dialogs_gtk.h"
 #include "shell/gtk/gio_shell.h"
 #include "shell/gtk/key_codes.h"
+#include "shell/gtk/live_page_gtk.h"
 #include "shell/gtk/message_pump_gtk.h"
 #include "shell/gtk/popup_menu_gtk.h"
 #include "shell/gtk/webkit_browser.h"
@@ -142,6 +143,10 @@ int Run(const std::string& argument_text) {
   MainWindowGlue glue(form, browser, desktop, dialogs, menu);
 
   if (!form.Form_Load(argument_text)) return 0;
+  std::unique_ptr<LivePageMonitor> live_page;
+  if (LivePageEnabled(registry)) {
+    live_page = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser.widget()), browser);
+  }
   glue.ShowAndRun();
   return 0;
 }
