@@ -75,11 +75,15 @@ std::vector<Window> DockWindows(Display* display) {
 }  // namespace
 
 GtkDesktop::GtkDesktop(GtkWidget* content)
-    : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))), content_(content), surface_(window_) {
+    : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
+      content_(content),
+      overlay_(GTK_OVERLAY(gtk_overlay_new())),
+      surface_(window_) {
   gtk_window_set_title(window_, "Vantile");
   gtk_window_set_decorated(window_, FALSE);
   gtk_window_set_icon_name(window_, "user-desktop");
-  gtk_container_add(GTK_CONTAINER(window_), content_);
+  gtk_container_add(GTK_CONTAINER(overlay_), content_);
+  gtk_container_add(GTK_CONTAINER(window_), GTK_WIDGET(overlay_));
   g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
                      static_cast<GtkDesktop*>(self)->Close();
                      return TRUE;  // the close runs the shutdown, which ends the program

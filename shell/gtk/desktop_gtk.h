@@ -13,14 +13,18 @@ namespace vantile {
 
 class GtkDesktop : public Desktop {
  public:
-  // `content` (the web view) becomes the window's only child, so GTK keeps
-  // it at 0, 0 and as large as the client area on every size change.
+  // `content` (the web view) becomes the main child of the window's only
+  // child, an overlay, so GTK keeps it at 0, 0 and as large as the client
+  // area on every size change.
   explicit GtkDesktop(GtkWidget* content);
   ~GtkDesktop() override;
   GtkDesktop(const GtkDesktop&) = delete;
   GtkDesktop& operator=(const GtkDesktop&) = delete;
 
   GtkWindow* window() const { return window_; }
+  // Holds the content as its main child; notes the window draws over the
+  // page go on top of it.
+  GtkOverlay* overlay() const { return overlay_; }
   // What Close() does: main() runs the shutdown from there.
   void SetCloseHandler(std::function<void()> handler) { close_handler_ = std::move(handler); }
 
@@ -48,6 +52,7 @@ class GtkDesktop : public Desktop {
 
   GtkWindow* window_;  // a toplevel: GTK holds it, we destroy it
   GtkWidget* content_;
+  GtkOverlay* overlay_;  // the window's child
   DesktopSurface surface_;
   std::function<void()> close_handler_;
   bool busy_ = false;
