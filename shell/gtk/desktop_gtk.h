@@ -31,7 +31,7 @@ class GtkDesktop : public Desktop {
   ScreenRect WorkArea() override;
   // X11: unmaps or maps every top-level window of type
   // _NET_WM_WINDOW_TYPE_DOCK. Wayland: a client cannot hide the panels;
-  // nothing happens (the maximised window is full screen there anyway).
+  // nothing happens (the maximised window covers them there anyway).
   void ShowTaskbar(bool visible) override;
   // Maximised covers the whole primary monitor, whatever the window
   // manager's idea of the work area is while the panels are being unmapped:
