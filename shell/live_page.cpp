@@ -21,11 +21,22 @@ std::pair<std::string_view, std::string_view> SplitPath(std::string_view path) {
   return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
 }
 
-// Files editors keep beside the one being edited and rewrite on their own
-// schedule: swap and lock files (hidden), backups ("name~"), auto-saves ("#name#").
-bool IsEditorScratch(std::string_view name) {
-  if (name.empty() || name.front() == '.' || name.back() == '~') return true;
-  return name.size() > 1 && name.front() == '#' && name.back() == '#';
+// What a page draws on, by the names people give such files: pages and
+// frames, stylesheets, scripts and their data, pictures, fonts. Anything
+// else in the folder (notes, logs, documents programs write there) and
+// hidden files (editors' swap and lock files, temporary files they rename
+// over the page) is no part of the page.
+bool IsPageResource(std::string_view name) {
+  static constexpr std::string_view kExtensions[] = {
+      "html", "htm", "xhtml", "css", "js", "mjs", "json", "svg", "png", "jpg", "jpeg",
+      "gif", "webp", "avif", "bmp", "ico", "woff", "woff2", "ttf", "otf"};
+  const std::size_t dot = name.rfind('.');
+  if (name.empty() || name.front() == '.' || dot == std::string_view::npos) return false;
+  const std::string_view extension = name.substr(dot + 1);
+  for (std::string_view known : kExtensions) {
+    if (EqualsIgnoreCase(extension, known)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -69,7 +80,7 @@ bool LivePage::Changed(std::string_view path, Clock::time_point now) {
   if (folder_.empty()) return false;
   const auto [folder, name] = SplitPath(path);
   if (folder != folder_) return false;
-  if (name != page_name_ && IsEditorScratch(name)) return false;
+  if (name != page_name_ && !IsPageResource(name)) return false;
   due_ = now + kSettle;
   return true;
 }

@@ -32,9 +32,11 @@ class LivePage {
 
   // A file in the watched folder was created, changed, deleted, or renamed
   // (from or to `path`). True when the change concerns the page, which then
-  // reloads kSettle after the last such change. Hidden files and editors'
-  // backup and lock files (name~, #name#) do not: editors rewrite them while
-  // a person types, long before anything is saved.
+  // reloads kSettle after the last such change: the page file itself, and
+  // pages, stylesheets, scripts, JSON, pictures and fonts beside it (known
+  // by their extensions). Other files, which programs started from the page
+  // may well write there, and hidden files and editors' backups (name~,
+  // #name#), rewritten while a person types, do not.
   bool Changed(std::string_view path, Clock::time_point now);
 
   // How long until a waiting reload is due (zero when due); nullopt when

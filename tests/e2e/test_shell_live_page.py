@@ -1,7 +1,8 @@
-"""The live page: saving the local page shown, or a file beside it, reloads
-it once per save, however the editor writes; files elsewhere and editors'
-scratch files do not, and "LiveReload"=0 turns it off. The page counts its
-loads in its localStorage and reports each through a recorder."""
+"""The live page: saving the local page shown, or a stylesheet beside it,
+reloads it once per save, however the editor writes; files elsewhere,
+editors' scratch files and files a page does not draw on do not, and
+"LiveReload"=0 turns it off. The page counts its loads in its localStorage
+and reports each through a recorder."""
 import os
 import time
 import unittest
@@ -68,10 +69,11 @@ class LivePageTest(SessionTestCase):
             f.write("body { background: #2a6; }")
         self.wait_for_loads([["v1", "1"], ["v2", "2"], ["v3", "3"], ["v3", "4"]])
 
-        # A page in another folder, and an editor's backup beside the page.
+        # A page in another folder; beside the page, an editor's backup and
+        # a log a program writes.
         elsewhere = os.path.join(self.desktop.tmp, "elsewhere")
         os.makedirs(elsewhere)
-        for path in (os.path.join(elsewhere, "index.html"), self.page + "~"):
+        for path in (os.path.join(elsewhere, "index.html"), self.page + "~", os.path.join(self.site, "run.log")):
             with open(path, "w") as f:
                 f.write(self.html("other"))
         time.sleep(1.5)  # several settle times: long enough for a reload to show

@@ -29,7 +29,7 @@ TEST(LocalPathFromFileUri, OnlyLocalFilesWithEscapesDecoded) {
   for (const auto& c : cases) EXPECT_EQ(LocalPathFromFileUri(c.uri), c.path) << c.uri;
 }
 
-TEST(LivePage, ChangesInThePagesFolderConcernItExceptEditorScratchFiles) {
+TEST(LivePage, ThePageAndWhatItDrawsOnInItsFolderConcernIt) {
   LivePage live;
   EXPECT_EQ(live.Watch("file:///home/ann/desk/.index.html#top"), "/home/ann/desk");
   const auto now = LivePage::Clock::now();
@@ -39,7 +39,10 @@ TEST(LivePage, ChangesInThePagesFolderConcernItExceptEditorScratchFiles) {
   } cases[] = {
       {"/home/ann/desk/.index.html", true},  // the page itself, even hidden
       {"/home/ann/desk/style.css", true},
-      {"/home/ann/desk/icons", true},
+      {"/home/ann/desk/Photo.JPEG", true},
+      {"/home/ann/desk/notes.txt", false},
+      {"/home/ann/desk/launch.log", false},
+      {"/home/ann/desk/icons", false},
       {"/home/ann/desk/.style.css.swp", false},
       {"/home/ann/desk/style.css~", false},
       {"/home/ann/desk/#style.css#", false},
