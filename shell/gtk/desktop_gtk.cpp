@@ -75,11 +75,15 @@ std::vector<Window> DockWindows(Display* display) {
 }  // namespace
 
 GtkDesktop::GtkDesktop(GtkWidget* content)
-    : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))), content_(content) {
+    : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
+      content_(content),
+      overlay_(GTK_OVERLAY(gtk_overlay_new())),
+      surface_(window_) {
   gtk_window_set_title(window_, "Vantile");
   gtk_window_set_decorated(window_, FALSE);
   gtk_window_set_icon_name(window_, "user-desktop");
-  gtk_container_add(GTK_CONTAINER(window_), content_);
+  gtk_container_add(GTK_CONTAINER(overlay_), content_);
+  gtk_container_add(GTK_CONTAINER(window_), GTK_WIDGET(overlay_));
   g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
                      static_cast<GtkDesktop*>(self)->Close();
                      return TRUE;  // the close runs the shutdown, which ends the program
@@ -111,6 +115,10 @@ void GtkDesktop::ShowTaskbar(bool visible) {
   GdkDisplay* gdk_display = gtk_widget_get_display(GTK_WIDGET(window_));
   if (!GDK_IS_X11_DISPLAY(gdk_display)) return;
   Display* display = gdk_x11_display_get_xdisplay(gdk_display);
+  // Listen for the work area before the panels come back: the window
+  // manager shrinks it as soon as it sees their struts, and a change that
+  // comes before we listen would never be seen.
+  if (visible) work_area_watch_->Follow();
   // A panel may go away between the listing and the call; that is no error.
   gdk_x11_display_error_trap_push(gdk_display);
   for (Window dock : DockWindows(display)) {
@@ -122,13 +130,23 @@ void GtkDesktop::ShowTaskbar(bool visible) {
   }
   XSync(display, False);
   gdk_x11_display_error_trap_pop_ignored(gdk_display);
-  if (visible) work_area_watch_->Follow();
-  else work_area_watch_->Stop();
+  if (!visible) work_area_watch_->Stop();
 }
 
 void GtkDesktop::SetWindowState(WindowState state) {
-  if (state == WindowState::Maximized) {
-    work_area_watch_->Stop();
+  const bool whole_monitor = state == WindowState::Maximized;
+  if (whole_monitor) work_area_watch_->Stop();
+  if (surface_.kind() == DesktopSurface::Kind::LayerShellBackground) {
+    surface_.PlaceOnLayer(PrimaryMonitor(), whole_monitor);
+    return;
+  }
+  if (whole_monitor && surface_.kind() == DesktopSurface::Kind::X11Desktop) {
+    GdkRectangle area{};
+    if (GdkMonitor* monitor = PrimaryMonitor()) gdk_monitor_get_geometry(monitor, &area);
+    MoveWindow(area.x, area.y, area.width, area.height);
+    return;
+  }
+  if (whole_monitor) {
     GdkMonitor* monitor = PrimaryMonitor();
     GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
     int index = 0;
@@ -143,6 +161,7 @@ void GtkDesktop::SetWindowState(WindowState state) {
 }
 
 void GtkDesktop::MoveWindow(int x, int y, int width, int height) {
+  if (surface_.kind() == DesktopSurface::Kind::LayerShellBackground) return;
   gtk_window_move(window_, x, y);
   if (width > 0 && height > 0) {
     if (!gtk_widget_get_mapped(GTK_WIDGET(window_))) gtk_window_set_default_size(window_, width, height);

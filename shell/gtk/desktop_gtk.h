@@ -8,32 +8,41 @@
 #include <memory>
 
 #include "shell/gtk/work_area_watch.h"
+#include "shell/gtk/desktop_surface.h"
 #include "shell/platform.h"
 
 namespace vantile {
 
 class GtkDesktop : public Desktop {
  public:
-  // `content` (the web view) becomes the window's only child, so GTK keeps
-  // it at 0, 0 and as large as the client area on every size change.
+  // `content` (the web view) becomes the main child of the window's only
+  // child, an overlay, so GTK keeps it at 0, 0 and as large as the client
+  // area on every size change.
   explicit GtkDesktop(GtkWidget* content);
   ~GtkDesktop() override;
   GtkDesktop(const GtkDesktop&) = delete;
   GtkDesktop& operator=(const GtkDesktop&) = delete;
 
   GtkWindow* window() const { return window_; }
+  // Holds the content as its main child; notes the window draws over the
+  // page go on top of it.
+  GtkOverlay* overlay() const { return overlay_; }
   // What Close() does: main() runs the shutdown from there.
   void SetCloseHandler(std::function<void()> handler) { close_handler_ = std::move(handler); }
 
   ScreenRect WorkArea() override;
   // X11: unmaps or maps every top-level window of type
   // _NET_WM_WINDOW_TYPE_DOCK. Wayland: a client cannot hide the panels;
-  // nothing happens (the maximised window is full screen there anyway).
+  // nothing happens (the maximised window covers them there anyway).
   void ShowTaskbar(bool visible) override;
-  // Maximised is full screen on the primary monitor, so the window covers
-  // the whole screen whatever the window manager's idea of the work area is
-  // while the panels are being unmapped.
+  // Maximised covers the whole primary monitor, whatever the window
+  // manager's idea of the work area is while the panels are being unmapped:
+  // X11 moves the desktop window onto the monitor (window managers do not
+  // make desktop windows full screen), layer shell covers the output over
+  // the panels, elsewhere the window goes full screen. Normal on layer shell
+  // keeps clear of the panels' exclusive zones.
   void SetWindowState(WindowState state) override;
+  // Layer shell: nothing, the compositor places the surface.
   void MoveWindow(int x, int y, int width, int height) override;
   void SetBusyCursor(bool busy) override;
   void Show() override;
@@ -45,6 +54,8 @@ class GtkDesktop : public Desktop {
 
   GtkWindow* window_;  // a toplevel: GTK holds it, we destroy it
   GtkWidget* content_;
+  GtkOverlay* overlay_;  // the window's child
+  DesktopSurface surface_;
   std::function<void()> close_handler_;
   bool busy_ = false;
   // Puts the window back on the work area while mapped panels take their space.

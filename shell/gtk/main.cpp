@@ -16,8 +16,10 @@
 #include "shell/frm_main.h"
 #include "shell/gtk/desktop_gtk.h"
 #include "shell/gtk/dialogs_gtk.h"
+#include "shell/gtk/first_run_note_gtk.h"
 #include "shell/gtk/gio_shell.h"
 #include "shell/gtk/key_codes.h"
+#include "shell/gtk/live_page_gtk.h"
 #include "shell/gtk/message_pump_gtk.h"
 #include "shell/gtk/popup_menu_gtk.h"
 #include "shell/gtk/webkit_browser.h"
@@ -144,6 +146,14 @@ int Run(const std::string& argument_text) {
   MainWindowGlue glue(form, browser, desktop, dialogs, menu);
 
   if (!form.Form_Load(argument_text)) return 0;
+  // Without a home page a person may not know where to go from the empty
+  // view; the note says, until the first page loads.
+  FirstRunNote note(desktop.overlay(), WEBKIT_WEB_VIEW(browser.widget()));
+  if (form.state().HomePage.empty()) note.Show();
+  std::unique_ptr<LivePageMonitor> live_page;
+  if (LivePageEnabled(registry)) {
+    live_page = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser.widget()), browser);
+  }
   glue.ShowAndRun();
   return 0;
 }

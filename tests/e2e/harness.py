@@ -21,6 +21,7 @@ import urllib.parse
 BUILD_DIR = os.environ.get("VANTILE_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
 BUILD_DIR = os.path.abspath(BUILD_DIR)
 SCREEN = (1280, 800)
+PANEL_TASK_COLOUR = "#ff00ff"
 
 
 class Desktop:
@@ -137,11 +138,17 @@ class Desktop:
 
     def start_panel(self):
         cfg = os.path.join(self.tmp, "tint2rc")
+        # Background 1 the panel's, 2 its task buttons' (a colour no page
+        # uses, so the buttons can be counted on a screenshot).
+        backgrounds = "".join(f"rounded = 0\nborder_width = 0\nbackground_color = {colour} 100\n"
+                              "border_color = #000000 0\n" for colour in ("#303030", PANEL_TASK_COLOUR))
         with open(cfg, "w") as f:
-            f.write(f"panel_position = {self.panel_position} center horizontal\n"
+            f.write(backgrounds +
+                    f"panel_position = {self.panel_position} center horizontal\n"
                     "panel_size = 100% 40\npanel_items = T\nstrut_policy = follow_size\n"
                     "panel_dock = 0\nwm_menu = 0\npanel_layer = top\n"
-                    "background_color = #303030 100\n")
+                    "panel_background_id = 1\ntask_background_id = 2\ntask_active_background_id = 2\n"
+                    "task_maximum_size = 120 30\ntask_padding = 4 4\ntaskbar_padding = 4 4 8\n")
         self.start(["tint2", "-c", cfg])
         self.wait_for(lambda: self.dock_windows(), 10, "panel")
 
@@ -225,6 +232,27 @@ class Desktop:
             return (0, 0) + SCREEN
         nums = [int(v) for v in r.split("=")[1].replace(",", " ").split()[:4]]
         return tuple(nums)
+
+    def panel_tasks(self):
+        """How many task buttons the panel shows (runs of the buttons' colour
+        along a row through them)."""
+        x, y, width, height = max((self.geometry(w) for w in self.windows(class_name="tint2")),
+                                  key=lambda g: g[2] * g[3])
+        row = self.pixels(x, y + 6, width, 1)  # inside the buttons, above their icons
+        task = tuple(int(PANEL_TASK_COLOUR[i:i + 2], 16) for i in (1, 3, 5))
+        return sum(1 for i, p in enumerate(row) if p == task and (i == 0 or row[i - 1] != task))
+
+    def pixels(self, x, y, width, height):
+        """The screen's pixels in a rectangle, row by row, as (r, g, b)."""
+        data = subprocess.run(["import", "-display", self.display, "-window", "root", "-crop",
+                               f"{width}x{height}+{x}+{y}", "-depth", "8", "rgb:-"],
+                              env=self.env, capture_output=True, check=True).stdout
+        return [tuple(data[i:i + 3]) for i in range(0, len(data), 3)]
+
+    def stacking(self):
+        """Managed windows from bottom to top (_NET_CLIENT_LIST_STACKING)."""
+        r = self.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"], check=False).stdout
+        return [int(w, 16) for w in r.split("#")[1].replace(",", " ").split()] if "#" in r else []
 
     def key(self, *keys, window=None):
         argv = ["xdotool", "key"]

@@ -119,6 +119,16 @@ class DebugLogTest(SessionTestCase):
         self.assertNotEqual(lines[lines.index(launch) + 1], "INFORMATION:  BeforeNavigate:Finished")
         self.assertEqual(harness.recorded_runs(blocked_log), [])
 
+    def test_a_first_run_that_only_starts_and_exits_logs_the_menu_and_the_exit(self):
+        # The first-run note over the empty view adds no line of its own.
+        p = self.run_once("/debug")
+        self.assertEqual(harness.stop_vantile(p), 0)
+        with open(os.path.join(self.folder, "debug.log"), "rb") as f:
+            lines = f.read().decode().split("\r\n")
+        self.assertTrue(lines[0].startswith("Log Started:  "), lines[0])
+        self.assertEqual(lines[1:], ["INFORMATION:  CreateMyPopupMenu:Begin", "INFORMATION:  CreateMyPopupMenu:End",
+                                     "INFORMATION:  QueryUnload", ""])
+
     def test_only_the_exact_switch_opens_the_log(self):
         for args in (("/DEBUG",), ("/debug", "x")):
             p = self.run_once(*args)
