@@ -186,6 +186,8 @@ done
 check "the copyright file names GPL-3.0-or-later" grep -q "^License: GPL-3.0-or-later" /usr/share/doc/vantile/copyright
 
 # -- remove --------------------------------------------------------------
+# The trace that vantile /debug run by root leaves beside the program.
+echo "Log Started:" >/usr/lib/vantile/debug.log
 start=$(date +%s)
 check "apt-get purge removes the package and what it brought along" remove_what_we_installed
 echo "removed in $(elapsed "$start")"
