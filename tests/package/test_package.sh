@@ -26,6 +26,7 @@ if [ ${#missing[@]} -ne 0 ]; then
 fi
 
 # One run at a time on a machine: the package is machine-wide.
+mkdir -p /run/lock
 exec 9>/run/lock/vantile-package-test.lock
 flock -w 3600 9
 
@@ -200,4 +201,4 @@ check "none of its files is left" bash -c "
 check "no content type still names the helper" bash -c '! grep -rqs org.quorel /usr/share/applications/mimeinfo.cache'
 
 echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+exit $((failures == 0 ? 0 : 1))
