@@ -14,13 +14,16 @@ const char* const kCommandLineUsage =
     "      Opens the Vantile Image Helper window: Select a program or file,\n"
     "      see its icon with its transparency, and Save it as an 8-bit\n"
     "      palette PNG whose palette carries alpha.\n"
+    "  vantile-image-helper FILE\n"
+    "      Opens the window showing the icon of FILE, as if it had been\n"
+    "      selected (this is what \"Open With\" in a file manager does).\n"
     "  vantile-image-helper SOURCE OUTPUT.png\n"
     "      Converts the icon of SOURCE (a Windows program or library, an .ico\n"
     "      file, a .desktop file, a Linux program or any other file) into\n"
     "      OUTPUT.png without opening a window, exactly as Save would. Errors\n"
     "      go to standard error and the exit status is non-zero.\n"
-    "  vantile-image-helper --help\n"
-    "      Shows this text.\n";
+    "  vantile-image-helper --help | --version\n"
+    "      Shows this text, or the version.\n";
 
 namespace {
 

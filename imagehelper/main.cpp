@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/file_util.h"
+#include "common/version.h"
 #include "imagehelper/command_line.h"
 
 namespace {
@@ -30,6 +31,13 @@ int main(int argc, char** argv) {
     std::cout << vantile::kCommandLineUsage;
     return 0;
   }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "vantile-image-helper " << vantile::kVersionText << "\n";
+    return 0;
+  }
+  // One file: the window opens with its icon ("Open With" from a file
+  // manager). Anything that looks like an option is not taken for a file.
+  if (argc == 2 && argv[1][0] != '-') return HandOver(argv);
   if (argc == 3) {
     vantile::NoThemeIconPlatform icons;
     std::ostringstream err;

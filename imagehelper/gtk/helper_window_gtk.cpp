@@ -139,11 +139,12 @@ gboolean HelperWindowGtk::OnDrawPreview(GtkWidget*, cairo_t* cr, gpointer data) 
   return FALSE;
 }
 
-void HelperWindowGtk::Run() {
+void HelperWindowGtk::Run(const std::string& first_file) {
   gtk_widget_show_all(window_);
   // Placement needs the window's real size, known once it is shown.
   while (gtk_events_pending()) gtk_main_iteration();
   form_->Form_Load();
+  if (!first_file.empty()) form_->LoadIconImage(first_file);
   gtk_main();
 }
 

@@ -22,8 +22,9 @@ class HelperWindowGtk : public HelperView {
   HelperWindowGtk(const HelperWindowGtk&) = delete;
   HelperWindowGtk& operator=(const HelperWindowGtk&) = delete;
 
-  // Shows the window and runs until it is closed.
-  void Run();
+  // Shows the window and runs until it is closed; a `first_file` is loaded
+  // as if the user had selected it.
+  void Run(const std::string& first_file = {});
 
   void SetSaveEnabled(bool enabled) override;
   void SetHint(const std::string& text) override;

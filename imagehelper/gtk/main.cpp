@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
 #include "common/registry_store.h"
@@ -23,16 +24,18 @@ int main(int argc, char** argv) {
     vantile::GtkIconPlatform icons;
     return vantile::ConvertForCommandLine(argv[1], argv[2], icons, std::cerr);
   }
-  if (argc != 1) {
+  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
     std::cerr << vantile::kCommandLineUsage;
     return 2;
   }
+  // A file to show at once, as vantile-image-helper FILE asks.
+  const std::string first_file = argc == 2 ? std::filesystem::absolute(argv[1]).string() : std::string();
   if (!gtk_init_check(&argc, &argv)) {
     std::cerr << "vantile-image-helper: cannot open the display (see --help for the command line)\n";
     return 1;
   }
   vantile::RegistryStore store(vantile::RegistryStore::DefaultPaths());
   vantile::HelperWindowGtk window(store);
-  window.Run();
+  window.Run(first_file);
   return 0;
 }

@@ -13,6 +13,7 @@
 #include "common/gtk/gtk_file_chooser.h"
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
+#include "shell/command_line.h"
 #include "shell/frm_main.h"
 #include "shell/gtk/desktop_gtk.h"
 #include "shell/gtk/dialogs_gtk.h"
@@ -162,6 +163,13 @@ int Run(const std::string& argument_text) {
 }  // namespace vantile
 
 int main(int argc, char** argv) {
+  // --help and --version are answered before anything starts: no display,
+  // no instance lock, no settings.
+  const vantile::InfoRequest info = vantile::FindInfoRequest({argv + 1, argv + argc});
+  if (info != vantile::InfoRequest::kNone) {
+    const bool written = std::fputs(vantile::InfoText(info).c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+    return written ? 0 : 1;
+  }
   // The whole argument text, as one string: only "/debug" means anything.
   std::string argument_text;
   for (int i = 1; i < argc; ++i) {

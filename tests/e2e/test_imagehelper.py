@@ -102,8 +102,8 @@ def read_settings(desktop):
 
 
 class ImageHelperWindow(harness.DesktopTestCase):
-    def start_helper(self):
-        self.proc = self.desktop.start([HELPER])
+    def start_helper(self, *args):
+        self.proc = self.desktop.start([HELPER, *args])
         self.win = self.desktop.wait_for_window(name="Vantile Image Helper")
         time.sleep(0.5)
         self.focus()
@@ -168,6 +168,16 @@ class ImageHelperWindow(harness.DesktopTestCase):
         left, top = (int(v) for v in settings["WindowPos"].split(","))
         self.assertEqual((left % 15, top % 15), (0, 0))
 
+    def test_a_file_on_the_command_line_opens_the_window_with_its_icon_ready_to_save(self):
+        # What "Open With" in a file manager runs.
+        self.start_helper(os.path.join(DATA, "pe", "icons.exe"))
+        out = os.path.join(self.desktop.home, "program.png")
+        self.desktop.key("alt+s")
+        self.choose("Save Image", out, location_bar=False)
+        self.desktop.wait_for(lambda: os.path.exists(out), 10, "the PNG")
+        self.assertEqual((read_png(out)["width"], read_png(out)["colour_type"]), (32, 3))
+        self.exit_helper()
+
     def test_window_position_and_save_folder_round_trip(self):
         write_settings(self.desktop, {"LastSaveDir": "/srv/artwork", "WindowPos": "3000,1500"})
         self.start_helper()
@@ -199,6 +209,13 @@ class ImageHelperCommandLine(unittest.TestCase):
         self.assertEqual(r.returncode, 0)
         self.assertIn("SOURCE OUTPUT.png", r.stdout)
         self.assertIn("window", r.stdout)
+
+    def test_version_and_unknown_options(self):
+        r = self.run_helper("--version")
+        self.assertEqual((r.returncode, r.stdout.split()[0]), (0, "vantile-image-helper"))
+        r = self.run_helper("--frobnicate")
+        self.assertEqual(r.returncode, 2)
+        self.assertIn("Usage:", r.stderr)
 
     def test_converts_programs_icons_and_desktop_entries(self):
         with harness.Desktop(window_manager=False) as d:

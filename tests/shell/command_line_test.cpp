@@ -1,0 +1,45 @@
+#include "shell/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "common/version.h"
+
+namespace vantile {
+namespace {
+
+TEST(CommandLineTest, OnlyTheExactLongOptionsAskForInformationAndTheFirstOneDecides) {
+  const struct {
+    std::vector<std::string> arguments;
+    InfoRequest expected;
+  } cases[] = {
+      {{}, InfoRequest::kNone},
+      {{"/debug"}, InfoRequest::kNone},
+      {{"--help"}, InfoRequest::kHelp},
+      {{"--version"}, InfoRequest::kVersion},
+      {{"/debug", "--version"}, InfoRequest::kVersion},
+      {{"--version", "--help"}, InfoRequest::kVersion},
+      {{"--help", "--version"}, InfoRequest::kHelp},
+      // Everything else keeps meaning nothing, as before these options.
+      {{"-h"}, InfoRequest::kNone},
+      {{"-v"}, InfoRequest::kNone},
+      {{"--HELP"}, InfoRequest::kNone},
+      {{"--versions"}, InfoRequest::kNone},
+      {{"/?"}, InfoRequest::kNone},
+      {{"--help=all"}, InfoRequest::kNone},
+  };
+  for (const auto& c : cases) {
+    std::string shown;
+    for (const auto& a : c.arguments) shown += "[" + a + "]";
+    EXPECT_EQ(FindInfoRequest(c.arguments), c.expected) << shown;
+  }
+}
+
+TEST(CommandLineTest, VersionTextStartsWithTheProgramAndTheProjectVersion) {
+  const std::string text = InfoText(InfoRequest::kVersion);
+  EXPECT_EQ(text.substr(0, text.find('\n')), std::string("vantile ") + kVersionText);
+  EXPECT_NE(InfoText(InfoRequest::kHelp).find("Usage: vantile [/debug]"), std::string::npos);
+  EXPECT_EQ(InfoText(InfoRequest::kNone), "");
+}
+
+}  // namespace
+}  // namespace vantile
