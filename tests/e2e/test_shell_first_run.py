@@ -33,12 +33,25 @@ class FirstRunNoteTest(SessionTestCase):
         window = d.wait_for_window(pid=proc.pid)
         self.wait_for_note()
 
+        d.click(640, 400)
+        d.key("F6")  # a shortcut through the note: Options opens, Esc closes it
+        options = d.wait_for_window(name="Vantile Options", timeout=20)
+        d.run(["xdotool", "windowactivate", "--sync", str(options)], check=False)
+        d.key("Escape")
+        d.wait_for(lambda: not d.windows(name="Vantile Options"), 10, "Options closed")
+
         d.click(640, 400, button=3)  # on the note's card
         d.wait_for(lambda: [w for w in d.windows(pid=proc.pid) if w != window and d.geometry(w)[2] > 50],
                    10, "the popup menu over the note")
-        d.key("Escape")
+        # Demos (its mnemonic opens the submenu), then its first demo.
+        d.key("d")
+        d.key("Return")
+        d.wait_for(lambda: not is_backdrop(self.corner()), 20, "the demo in place of the note")
+        self.assertNotIn(TITLE_ACCENT, d.pixels(240, 200, 800, 400))
         d.run(["xdotool", "keydown", "Control_L", "key", "q", "keyup", "Control_L"])
-        self.assertEqual(proc.wait(20), 0, "Ctrl+Q reached the window through the note")
+        self.assertEqual(proc.wait(20), 0, "Ctrl+Q reached the window")
+        home = harness.read_vantile_settings(d)[harness.SETTINGS_KEY]
+        self.assertTrue(home["LastPage"].endswith("/Demos/Clock/index.html"), home["LastPage"])
 
     def test_the_note_goes_when_a_page_loads(self):
         # No home page, but the page left open last loads at start: the note
