@@ -199,6 +199,7 @@ std::optional<FileChooser::Response> FileChooserGtk::Run(const Request& request)
     if (!r.files.empty()) result = std::move(r);
   }
   gtk_widget_destroy(dialog);
+  ReturnFocusTo(parent);
   return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/gtk/owner_window_gtk.h"
 #include "dialogs/gtk/about_box_gtk.h"
 
 namespace vantile {
@@ -62,10 +63,14 @@ int GtkDialogs::ShowMessage(const std::string& text, const std::string& title, s
 
   const int response = gtk_dialog_run(box);
   gtk_widget_destroy(widget);
+  ReturnFocusTo(owner_);
   return response > 0 ? response : CloseAnswer(buttons);
 }
 
-void GtkDialogs::ShowAbout(const std::string& web_address) { RunAboutBox(owner_, web_address); }
+void GtkDialogs::ShowAbout(const std::string& web_address) {
+  RunAboutBox(owner_, web_address);
+  ReturnFocusTo(owner_);
+}
 
 void GtkDialogs::CloseOpenBox() {
   // Innermost first does not matter: each answered dialog's loop ends as

@@ -11,6 +11,7 @@ void GtkDialogs::ShowOptions(frmOptions& dialog, OwnerWindow owner) {
   OptionsDialogGtk* outer = std::exchange(open_options_, &view);
   view.ShowModal();
   open_options_ = outer;
+  ReturnFocusTo(owner ? FromOwnerWindow(owner) : owner_);
 }
 
 }  // namespace vantile
