@@ -6,7 +6,6 @@
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vantile::testing {
@@ -46,29 +45,6 @@ inline void WriteFile(const std::filesystem::path& path, std::string_view conten
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs `body` in a child process as an ordinary user, owner of `home`:
-// root reads and writes files whatever their permissions say, people do not.
-// The result is the child's exit status, 0 when `body` returned true.
-template <typename Body>
-int AsOrdinaryUser(const std::filesystem::path& home, Body body) {
-  constexpr uid_t kNobody = 65534;
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::geteuid() == 0) {
-      std::error_code ec;
-      if (::chown(home.c_str(), kNobody, kNobody) != 0) ::_exit(90);
-      for (auto it = std::filesystem::recursive_directory_iterator(home, ec);
-           it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        if (::lchown(it->path().c_str(), kNobody, kNobody) != 0) ::_exit(91);
-      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(92);
-    }
-    ::_exit(body() ? 0 : 1);
-  }
-  int status = -1;
-  ::waitpid(pid, &status, 0);
-  return status;
 }
 
 }  // namespace vantile::testing

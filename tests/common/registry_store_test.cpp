@@ -12,6 +12,7 @@
 
 #include "common/text.h"
 #include "common/zq_registry.h"
+#include "ordinary_user.h"
 #include "temp_dir.h"
 
 namespace vantile {
@@ -191,7 +192,7 @@ TEST(RegistryStore, ADamagedHiveWhoseCopyCannotBeMadeIsLeftAlone) {
     if (!reg.OpenRegistry(HKEY_CURRENT_USER, "K") || reg.SetStringValue("new", "2")) ::_exit(1);
   });
   EXPECT_EQ(WaitFor(pid), 0) << "the hive was rewritten without its copy";
-  EXPECT_EQ(ReadFile(hive), damaged);
+  EXPECT_TRUE(ReadFile(hive) == damaged);  // (not printed: 200 kB)
 }
 
 TEST(RegistryStore, LinkedHivesAreWrittenThroughAndKilledSavesLeaveNoTemporaryFiles) {
