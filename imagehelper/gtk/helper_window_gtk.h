@@ -22,7 +22,8 @@ class HelperWindowGtk : public HelperView {
   HelperWindowGtk(const HelperWindowGtk&) = delete;
   HelperWindowGtk& operator=(const HelperWindowGtk&) = delete;
 
-  // Shows the window and runs until it is closed.
+  // Shows the window and runs until it is closed (also by SIGTERM, SIGHUP
+  // or SIGINT, which save its settings like Exit).
   void Run();
 
   void SetSaveEnabled(bool enabled) override;
@@ -48,6 +49,7 @@ class HelperWindowGtk : public HelperView {
   static gboolean OnDrawFrame(GtkWidget* widget, cairo_t* cr, gpointer self);
   static gboolean OnMotion(GtkWidget* widget, GdkEvent* event, gpointer hover);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
+  static gboolean OnSignal(gpointer self);
 
   GtkWidget* window_ = nullptr;
   GObjectPtr<GtkWidget> window_ref_;
