@@ -33,18 +33,14 @@ def main():
                         os.path.join(build, "shell", "libvantile_shell.a"),
                         os.path.join(build, "common", "libvantile_common.a")], check=True)
         out = subprocess.run([binary, work], capture_output=True, text=True, check=True).stdout
-    print("Reading one key of N values:")
-    print(f"{'values':>9} {'ms':>9} {'ns/value':>9}")
-    for line in out.splitlines():
-        kind, n, ms, extra = line.split()
-        if kind == "parse":
-            print(f"{int(n):>9} {float(ms):>9.1f} {int(extra):>9}")
-    print("SaveSettings with N programs (one write of the hive):")
-    print(f"{'programs':>9} {'ms':>9} {'bytes':>9}")
-    for line in out.splitlines():
-        kind, n, ms, extra = line.split()
-        if kind == "save":
-            print(f"{int(n):>9} {float(ms):>9.1f} {int(extra):>9}")
+    rows = [line.split() for line in out.splitlines()]
+    for kind, title, heads in (("parse", "Reading one key of N values:", ("values", "ms", "ns/value")),
+                               ("save", "SaveSettings with N programs (one write of the hive):",
+                                ("programs", "ms", "bytes"))):
+        print(title)
+        print("".join(f"{h:>10}" for h in heads))
+        for _, n, ms, extra in (r for r in rows if r[0] == kind):
+            print(f"{int(n):>10}{float(ms):>10.1f}{int(extra):>10}")
     return 0
 
 
