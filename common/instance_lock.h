@@ -1,6 +1,8 @@
 // A named lock held while a program runs, standing in for a named mutex: an
 // exclusive flock on $XDG_RUNTIME_DIR/vantile/NAME.lock (or a per-user folder
-// under the temp folder). The kernel releases it when the process dies.
+// under the temp folder). The kernel releases it when the process dies. The
+// folder must be the user's own and private; a folder of that name under the
+// temp folder that another user made is never used.
 #pragma once
 
 #include <filesystem>
@@ -25,6 +27,9 @@ class InstanceLock {
   void Release();
   bool held() const { return fd_ >= 0; }
 
+  // The folder the locks live in: $XDG_RUNTIME_DIR/vantile; without it the
+  // temp folder's vantile-UID when that is ours and private (created when
+  // missing), else a folder in our settings folder.
   static std::filesystem::path LockFolder();
 
  private:

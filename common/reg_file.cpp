@@ -276,13 +276,25 @@ void AppendValue(std::string& out, const RegValue& v) {
   AppendHex(out, prefix, v.data);
 }
 
-void AppendKey(std::string& out, const RegKey& key, const std::string& path, bool is_root) {
-  if (!is_root || !key.values.empty()) {
+// A key that holds no values but has subkeys gets no section of its own:
+// reading any section creates the keys on its path (here and in regedit).
+// Writing one per level would make a deeply nested key's file grow with the
+// square of its depth. `path` is extended and restored in place for the same
+// reason.
+void AppendKey(std::string& out, const RegKey& key, std::string& path, bool is_root) {
+  const bool implied = key.values().empty() && (is_root || !key.subkeys.empty());
+  if (!implied) {
     out += "[" + path + "]\n";
-    for (const RegValue& v : key.values) AppendValue(out, v);
+    for (const RegValue& v : key.values()) AppendValue(out, v);
     out += "\n";
   }
-  for (const auto& [lower, child] : key.subkeys) AppendKey(out, *child, path + "\\" + child->name, false);
+  for (const auto& [lower, child] : key.subkeys) {
+    const std::size_t length = path.size();
+    path += "\\";
+    path += child->name;
+    AppendKey(out, *child, path, false);
+    path.resize(length);
+  }
 }
 
 }  // namespace
@@ -296,7 +308,7 @@ const char* RootName(RegRoot root) {
   }
 }
 
-RegKey::RegKey(const RegKey& other) : name(other.name), values(other.values) {
+RegKey::RegKey(const RegKey& other) : name(other.name), values_(other.values_), places_(other.places_) {
   for (const auto& [lower, child] : other.subkeys) subkeys.emplace(lower, std::make_unique<RegKey>(*child));
 }
 
@@ -309,9 +321,8 @@ RegKey& RegKey::operator=(const RegKey& other) {
 }
 
 const RegValue* RegKey::FindValue(std::string_view value_name) const {
-  for (const RegValue& v : values)
-    if (EqualsIgnoreCase(v.name, value_name)) return &v;
-  return nullptr;
+  auto it = places_.find(AsciiLower(value_name));
+  return it == places_.end() ? nullptr : &values_[it->second];
 }
 
 RegValue* RegKey::FindValue(std::string_view value_name) {
@@ -319,22 +330,25 @@ RegValue* RegKey::FindValue(std::string_view value_name) {
 }
 
 void RegKey::SetValue(const RegValue& value) {
-  if (RegValue* existing = FindValue(value.name)) {
-    existing->type = value.type;
-    existing->data = value.data;
+  auto [it, added] = places_.try_emplace(AsciiLower(value.name), values_.size());
+  if (added) {
+    values_.push_back(value);
   } else {
-    values.push_back(value);
+    values_[it->second].type = value.type;
+    values_[it->second].data = value.data;
   }
 }
 
 bool RegKey::DeleteValue(std::string_view value_name) {
-  for (auto it = values.begin(); it != values.end(); ++it) {
-    if (EqualsIgnoreCase(it->name, value_name)) {
-      values.erase(it);
-      return true;
-    }
+  auto it = places_.find(AsciiLower(value_name));
+  if (it == places_.end()) return false;
+  const std::size_t place = it->second;
+  places_.erase(it);
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(place));
+  for (auto& [lower, p] : places_) {
+    if (p > place) --p;
   }
-  return false;
+  return true;
 }
 
 std::vector<std::string> SplitKeyPath(std::string_view path) {
@@ -521,7 +535,8 @@ ParseResult ParseRegFile(std::string_view bytes, RegRoot root) {
 
 std::string FormatRegFile(const RegTree& tree, RegRoot root) {
   std::string out = std::string(kHeader5) + "\n\n";
-  AppendKey(out, tree.root(), RootName(root), true);
+  std::string path = RootName(root);
+  AppendKey(out, tree.root(), path, true);
   return out;
 }
 

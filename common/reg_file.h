@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/registry_types.h"
@@ -17,7 +18,6 @@ namespace vantile {
 // subkeys by lower-cased name (so they enumerate in name order, ignoring case).
 struct RegKey {
   std::string name;
-  std::vector<RegValue> values;
   std::map<std::string, std::unique_ptr<RegKey>> subkeys;
 
   RegKey() = default;
@@ -32,6 +32,13 @@ struct RegKey {
   // Replaces the value's type and data, keeping its place; appends a new one.
   void SetValue(const RegValue& value);
   bool DeleteValue(std::string_view value_name);
+  const std::vector<RegValue>& values() const { return values_; }
+
+ private:
+  std::vector<RegValue> values_;
+  // Lower-cased name -> place in values_: a key of many values (a long
+  // allow-list, a file someone generated) is read and saved in linear time.
+  std::unordered_map<std::string, std::size_t> places_;
 };
 
 // A hive: the root key and everything below it.

@@ -67,21 +67,21 @@ class HiveLock {
 };
 
 // Keeps a copy of a hive that did not parse cleanly, so that rewriting it
-// never silently drops what a person or another program put there.
-void BackUpDamagedHive(const fs::path& hive) {
+// never silently drops what a person or another program put there. False
+// when no copy could be made: the caller must then leave the hive alone.
+bool BackUpDamagedHive(const fs::path& hive, std::string_view bytes) {
   std::time_t now = std::time(nullptr);
   std::tm local {};
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  std::error_code ec;
   for (int i = 0; i < 1000; ++i) {
     fs::path backup = hive;
     backup += std::string(".damaged-") + stamp + (i ? "-" + std::to_string(i) : "");
-    if (fs::exists(backup, ec)) continue;
-    fs::copy_file(hive, backup, ec);
-    return;
+    if (WriteNewFile(backup, bytes)) return true;
+    if (errno != EEXIST) return false;
   }
+  return false;
 }
 
 // --- The Run key: one XDG autostart entry per value -------------------------
@@ -277,61 +277,127 @@ RegistryStore::Paths RegistryStore::DefaultPaths() {
   return {config / "vantile", config / "autostart"};
 }
 
+// The state of an open transaction. `usable` is false when the hive may not
+// be written (no lock, not writable, unreadable): every change then fails.
+struct RegistryStore::Pending {
+  std::unique_ptr<HiveLock> lock;
+  RegTree tree;
+  std::string on_disk;  // the bytes read, kept for the backup of a damaged hive
+  bool usable = false;
+  bool damaged = false;
+  bool changed = false;
+};
+
 RegistryStore::RegistryStore(Paths paths) : paths_(std::move(paths)) {}
+
+RegistryStore::~RegistryStore() = default;
 
 fs::path RegistryStore::HiveFile(RegRoot root) const {
   return paths_.settings_dir / (std::string(RootName(root)) + ".reg");
 }
 
-const RegTree& RegistryStore::Load(RegRoot root) {
+RegistryStore::Cached RegistryStore::ReadHive(RegRoot root, std::string* bytes_out) const {
   fs::path file = HiveFile(root);
-  std::string signature = FileSignature(file);
-  auto it = cache_.find(root);
-  if (it != cache_.end() && it->second.signature == signature) return it->second.tree;
-
   Cached cached;
-  cached.signature = signature;
+  cached.signature = FileSignature(file);
   std::string bytes;
-  if (signature != "missing" && ReadWholeFile(file, bytes)) {
-    ParseResult parsed = ParseRegFile(bytes, root);
-    cached.tree = std::move(parsed.tree);
-    cached.issues = std::move(parsed.issues);
+  if (cached.signature != "missing") {
+    std::string error;
+    if (ReadWholeFile(file, bytes, &error)) {
+      ParseResult parsed = ParseRegFile(bytes, root);
+      cached.tree = std::move(parsed.tree);
+      cached.issues = std::move(parsed.issues);
+    } else {
+      cached.read_error = "cannot read " + file.string() + ": " + error;
+    }
   }
   if (root == HKEY_LOCAL_MACHINE) cached.tree.Create(kRunKeyPath);
+  if (bytes_out) *bytes_out = std::move(bytes);
+  return cached;
+}
+
+const RegTree& RegistryStore::Load(RegRoot root) {
+  auto pending = pending_.find(root);
+  if (pending != pending_.end() && pending->second->usable) return pending->second->tree;
+  auto it = cache_.find(root);
+  if (it != cache_.end() && it->second.signature == FileSignature(HiveFile(root))) return it->second.tree;
   auto& slot = cache_[root];
-  slot = std::move(cached);
+  slot = ReadHive(root);
   return slot.tree;
+}
+
+bool RegistryStore::Begin(RegRoot root) {
+  if (pending_.count(root)) return false;
+  auto pending = std::make_unique<Pending>();
+  fs::path file = HiveFile(root);
+  if (*RootName(root) != '\0' && IsWritableByUser(file)) {
+    std::error_code ec;
+    if (!fs::exists(paths_.settings_dir, ec)) {
+      fs::create_directories(paths_.settings_dir, ec);
+      fs::permissions(paths_.settings_dir, fs::perms::owner_all, fs::perm_options::replace, ec);
+    }
+    pending->lock = std::make_unique<HiveLock>(paths_.settings_dir / ("." + file.filename().string() + ".lock"));
+    if (pending->lock->held()) {
+      // Under the lock, start from what is on disk now, not from the cache:
+      // another process may have written since we last looked.
+      Cached fresh = ReadHive(root, &pending->on_disk);
+      if (fresh.read_error.empty()) {
+        pending->tree = fresh.tree;
+        pending->damaged = !fresh.issues.empty();
+        pending->usable = true;
+      }
+      cache_[root] = std::move(fresh);
+    }
+  }
+  pending_[root] = std::move(pending);
+  return true;
+}
+
+bool RegistryStore::Usable(RegRoot root) const {
+  auto it = pending_.find(root);
+  return it != pending_.end() && it->second->usable;
+}
+
+bool RegistryStore::Commit(RegRoot root) {
+  auto it = pending_.find(root);
+  if (it == pending_.end()) return false;
+  std::unique_ptr<Pending> pending = std::move(it->second);
+  pending_.erase(it);
+  if (!pending->usable) return false;
+  if (!pending->changed) return true;
+  fs::path file = HiveFile(root);
+  if (pending->damaged && !BackUpDamagedHive(file, pending->on_disk)) return false;
+  // Every writer holds the lock while its temporary file exists, so any
+  // found now belongs to a save that was killed.
+  RemoveStaleTempFiles(file);
+  if (!ReplaceFileAtomically(file, FormatRegFile(pending->tree, root))) return false;
+  Cached fresh;
+  fresh.signature = FileSignature(file);
+  fresh.tree = std::move(pending->tree);
+  cache_[root] = std::move(fresh);
+  return true;
+}
+
+RegistryStore::Transaction::Transaction(RegistryStore& store, RegRoot root)
+    : store_(store), root_(root), owner_(store.Begin(root)) {}
+
+RegistryStore::Transaction::~Transaction() {
+  if (owner_) store_.pending_.erase(root_);
+}
+
+bool RegistryStore::Transaction::Commit() {
+  if (!owner_) return store_.Usable(root_);
+  owner_ = false;
+  return store_.Commit(root_);
 }
 
 template <typename Change>
 bool RegistryStore::Modify(RegRoot root, Change&& change) {
-  if (*RootName(root) == '\0') return false;
-  fs::path file = HiveFile(root);
-  if (!IsWritableByUser(file)) return false;
-  std::error_code ec;
-  if (!fs::exists(paths_.settings_dir, ec)) {
-    fs::create_directories(paths_.settings_dir, ec);
-    fs::permissions(paths_.settings_dir, fs::perms::owner_all, fs::perm_options::replace, ec);
-  }
-  fs::path lock_file = paths_.settings_dir / ("." + file.filename().string() + ".lock");
-  HiveLock lock(lock_file);
-  if (!lock.held()) return false;
-
-  // Under the lock, start from what is on disk now, not from the cache: the
-  // other process may have written since we last looked.
-  cache_.erase(root);
-  RegTree tree = Load(root);
-  const Cached& on_disk = cache_[root];
-  bool damaged = !on_disk.issues.empty() && on_disk.signature != "missing";
-  if (!change(tree)) return false;
-  if (damaged) BackUpDamagedHive(file);
-  if (!ReplaceFileAtomically(file, FormatRegFile(tree, root))) return false;
-  if (root == HKEY_LOCAL_MACHINE) tree.Create(kRunKeyPath);
-  Cached fresh;
-  fresh.signature = FileSignature(file);
-  fresh.tree = std::move(tree);
-  cache_[root] = std::move(fresh);
-  return true;
+  Transaction transaction(*this, root);
+  Pending& pending = *pending_.at(root);
+  if (!pending.usable || !change(pending.tree)) return false;
+  pending.changed = true;
+  return transaction.Commit();
 }
 
 bool RegistryStore::KeyExists(RegRoot root, std::string_view path) {
@@ -341,7 +407,9 @@ bool RegistryStore::KeyExists(RegRoot root, std::string_view path) {
 
 bool RegistryStore::KeyWritable(RegRoot root, std::string_view path) {
   if (IsRunKey(root, path)) return IsWritableByUser(paths_.autostart_dir);
-  return *RootName(root) != '\0' && IsWritableByUser(HiveFile(root));
+  if (*RootName(root) == '\0' || !IsWritableByUser(HiveFile(root))) return false;
+  Load(root);
+  return Usable(root) || cache_[root].read_error.empty();
 }
 
 bool RegistryStore::CreateKey(RegRoot root, std::string_view path) {
@@ -382,7 +450,7 @@ std::optional<std::vector<std::string>> RegistryStore::EnumValueNames(RegRoot ro
   const RegKey* key = Load(root).Find(path);
   if (!key) return std::nullopt;
   std::vector<std::string> names;
-  for (const RegValue& v : key->values) names.push_back(v.name);
+  for (const RegValue& v : key->values()) names.push_back(v.name);
   return names;
 }
 
@@ -441,6 +509,14 @@ bool RegistryStore::DeleteValue(RegRoot root, std::string_view path, std::string
 std::vector<ParseIssue> RegistryStore::Issues(RegRoot root) {
   Load(root);
   return cache_[root].issues;
+}
+
+std::vector<std::string> RegistryStore::UnreadableHives() const {
+  std::vector<std::string> lines;
+  for (const auto& [root, cached] : cache_) {
+    if (!cached.read_error.empty()) lines.push_back(cached.read_error);
+  }
+  return lines;
 }
 
 }  // namespace vantile

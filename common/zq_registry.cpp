@@ -21,7 +21,8 @@ std::vector<std::uint8_t> TextData(std::string_view text) {
 
 std::uint32_t LittleEndian32(const std::vector<std::uint8_t>& data) {
   std::uint8_t bytes[4] = {0, 0, 0, 0};
-  std::memcpy(bytes, data.data(), std::min<std::size_t>(4, data.size()));
+  // An empty value ("hex(4):") has no buffer at all; it reads as 0.
+  if (!data.empty()) std::memcpy(bytes, data.data(), std::min<std::size_t>(4, data.size()));
   return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 

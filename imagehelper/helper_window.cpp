@@ -1,6 +1,7 @@
 #include "imagehelper/helper_window.h"
 
 #include <charconv>
+#include <iostream>
 #include <new>
 
 #include "common/open_save_dialog.h"
@@ -177,7 +178,11 @@ void Form1::SaveImageAsPng() {
 
 void Form1::LoadWindowState() {
   ZqRegistry registry(store_);
-  if (!registry.OpenRegistry(HKEY_CURRENT_USER, kHelperSettingsKey)) return;
+  const bool opened = registry.OpenRegistry(HKEY_CURRENT_USER, kHelperSettingsKey);
+  for (const std::string& problem : store_.UnreadableHives()) {
+    std::cerr << "vantile-image-helper: " << problem << "; running on default settings and leaving the file as it is\n";
+  }
+  if (!opened) return;
   last_save_dir_ = registry.GetStringValue("LastSaveDir");
   const std::string pos = registry.GetStringValue("WindowPos");
   registry.CloseRegistry();
@@ -195,12 +200,15 @@ void Form1::LoadWindowState() {
 
 void Form1::SaveWindowState() {
   ZqRegistry registry(store_);
+  // Both values reach the file together, in one write of the hive.
+  RegistryStore::Transaction user_hive(store_, HKEY_CURRENT_USER);
   if (!registry.OpenRegistry(HKEY_CURRENT_USER, kHelperSettingsKey, true)) return;
   registry.SetStringValue("LastSaveDir", last_save_dir_);
   const WindowRect frame = view_.Frame();
   registry.SetStringValue("WindowPos", std::to_string(static_cast<std::int64_t>(frame.x) * kTwipsPerPixel) + "," +
                                            std::to_string(static_cast<std::int64_t>(frame.y) * kTwipsPerPixel));
   registry.CloseRegistry();
+  user_hive.Commit();
 }
 
 }  // namespace vantile

@@ -33,15 +33,19 @@ std::optional<RgbaPicture> IconToRGBA(std::optional<Icon> icon) {
     }
     return result;
   }
-  // Monochrome: AND mask in the upper half, colour in the lower half.
+  // Monochrome: AND mask in the upper half, colour in the lower half. When
+  // the bitmap's height is 3 mod 4 its half rounds up, and the colour half
+  // is one row short: that row has no colour and stays transparent.
   const std::int32_t w = mask.width;
   const std::int32_t h = HalfToEven(mask.height);
   if (h <= 0) return std::nullopt;
   const std::size_t count = static_cast<std::size_t>(w) * h;
+  const std::size_t coloured = std::min(count, mask.pixels.size() / 4 - count);
   result.width = w;
   result.height = h;
-  result.pixels.assign(mask.pixels.begin() + count * 4, mask.pixels.begin() + count * 8);
-  for (std::size_t i = 0; i < count; ++i) {
+  result.pixels.assign(count * 4, 0);
+  std::copy_n(mask.pixels.begin() + static_cast<std::ptrdiff_t>(count * 4), coloured * 4, result.pixels.begin());
+  for (std::size_t i = 0; i < coloured; ++i) {
     result.pixels[i * 4 + 3] = mask.pixels[i * 4 + 2] == 255 ? 0 : 255;
   }
   return result;

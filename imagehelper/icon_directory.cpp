@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
+#include <set>
 
 #include "imagehelper/byte_reader.h"
-#include "imagehelper/icon_decoder.h"
 
 namespace vantile {
 
@@ -33,19 +34,31 @@ int EntryBits(int bit_count, int colour_count) {
 }
 
 // Tries the ranked entries in turn, so one damaged image does not hide the
-// good ones beside it.
+// good ones beside it. Entries whose data starts at the same place are one
+// image, however many times (or with whatever sizes) the directory names it:
+// it is decoded once, over the longest extent any of them gives it. A file
+// of 512 entries naming one large broken PNG would otherwise decode it 512
+// times.
 std::optional<Icon> DecodeBest(const std::vector<IconDirEntry>& entries,
                                const std::function<std::span<const std::uint8_t>(const IconDirEntry&)>& bytes_of,
-                               std::string* error) {
+                               IconImageDecoder decode, std::string* error) {
+  std::vector<std::span<const std::uint8_t>> spans;
+  std::map<const std::uint8_t*, std::size_t> extent;
+  for (const IconDirEntry& entry : entries) {
+    spans.push_back(bytes_of(entry));
+    if (!spans.back().empty()) extent[spans.back().data()] = std::max(extent[spans.back().data()], spans.back().size());
+  }
+  std::set<const std::uint8_t*> tried;
   std::string last = "no usable image";
   for (std::size_t index : RankIconEntries(entries)) {
-    auto bytes = bytes_of(entries[index]);
-    if (bytes.empty()) {
+    const std::uint8_t* start = spans[index].data();
+    if (spans[index].empty()) {
       last = "image " + std::to_string(index) + ": data outside the file";
       continue;
     }
+    if (!tried.insert(start).second) continue;
     std::string why;
-    if (auto icon = DecodeIconImage(bytes, &why)) return icon;
+    if (auto icon = decode({start, extent[start]}, &why)) return icon;
     last = "image " + std::to_string(index) + ": " + why;
   }
   return Fail<Icon>(error, last);
@@ -80,7 +93,7 @@ bool LooksLikePe(std::span<const std::uint8_t> data) {
   return data.size() >= 2 && data[0] == 'M' && data[1] == 'Z';
 }
 
-std::optional<Icon> ReadIcoFile(std::span<const std::uint8_t> data, std::string* error) {
+std::optional<Icon> ReadIcoFile(std::span<const std::uint8_t> data, std::string* error, IconImageDecoder decode) {
   ByteReader in(data);
   if (!LooksLikeIco(data)) return Fail<Icon>(error, "ICO: no icon directory header");
   std::uint16_t count = 0;
@@ -107,7 +120,7 @@ std::optional<Icon> ReadIcoFile(std::span<const std::uint8_t> data, std::string*
     entries.push_back(e);
   }
   return DecodeBest(
-      entries, [&](const IconDirEntry& e) { return in.Slice(e.locator, e.bytes); }, error);
+      entries, [&](const IconDirEntry& e) { return in.Slice(e.locator, e.bytes); }, decode, error);
 }
 
 namespace {
@@ -288,7 +301,7 @@ class PeImage {
 
 }  // namespace
 
-std::optional<Icon> ReadPeIcon(std::span<const std::uint8_t> data, std::string* error) {
+std::optional<Icon> ReadPeIcon(std::span<const std::uint8_t> data, std::string* error, IconImageDecoder decode) {
   if (!LooksLikePe(data)) return Fail<Icon>(error, "PE: no MZ header");
   PeImage pe(data);
   std::string why;
@@ -330,7 +343,7 @@ std::optional<Icon> ReadPeIcon(std::span<const std::uint8_t> data, std::string* 
         std::string ignored;
         return pe.FindResource(kRtIcon, e.locator, ignored);
       },
-      error);
+      decode, error);
 }
 
 }  // namespace vantile

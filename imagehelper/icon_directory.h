@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "imagehelper/icon_decoder.h"
 #include "imagehelper/icon_image.h"
 
 namespace vantile {
@@ -29,13 +30,19 @@ struct IconDirEntry {
 // first, then the deepest colour, then directory order.
 std::vector<std::size_t> RankIconEntries(const std::vector<IconDirEntry>& entries);
 
+// How one image of a directory is decoded (DecodeIconImage; tests count).
+using IconImageDecoder = std::optional<Icon> (*)(std::span<const std::uint8_t> data, std::string* error);
+
 // The icon of an .ico file. nullopt, with the reason in `error`, when the
-// file is not an icon file or none of its images decodes.
-std::optional<Icon> ReadIcoFile(std::span<const std::uint8_t> data, std::string* error = nullptr);
+// file is not an icon file or none of its images decodes. Entries that name
+// the same image cost one decode, however many there are.
+std::optional<Icon> ReadIcoFile(std::span<const std::uint8_t> data, std::string* error = nullptr,
+                                IconImageDecoder decode = DecodeIconImage);
 
 // The first group icon of a PE file. nullopt, with the reason in `error`,
 // when the file is not a PE file, has no icon, or the icon does not decode.
-std::optional<Icon> ReadPeIcon(std::span<const std::uint8_t> data, std::string* error = nullptr);
+std::optional<Icon> ReadPeIcon(std::span<const std::uint8_t> data, std::string* error = nullptr,
+                               IconImageDecoder decode = DecodeIconImage);
 
 bool LooksLikePe(std::span<const std::uint8_t> data);
 bool LooksLikeIco(std::span<const std::uint8_t> data);

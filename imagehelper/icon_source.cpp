@@ -1,8 +1,12 @@
 #include "imagehelper/icon_source.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "common/text.h"
 #include "imagehelper/desktop_entry.h"
@@ -12,20 +16,53 @@ namespace vantile {
 
 namespace {
 
+// Enough to tell a PE or an .ico file by its header.
+constexpr std::size_t kSniffBytes = 64;
+
 std::optional<Icon> Fail(std::string* error, const std::string& why) {
   if (error) *error = why;
   return std::nullopt;
 }
 
-bool ReadFileBounded(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<std::uintmax_t>(size) > kMaxSourceBytes) return false;
-  in.seekg(0);
-  bytes.resize(static_cast<std::size_t>(size));
-  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size)) || size == 0;
+// Reads at most `limit` bytes from the start of the file and tells its size.
+// False with the system's reason in `why` when it cannot be opened or read.
+bool ReadHead(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes,
+              std::uintmax_t& size, std::string& why) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    why = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  size = static_cast<std::uintmax_t>(st.st_size);
+  bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(limit, size)));
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;  // shorter than it said: what is there counts
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  ::close(fd);
+  return true;
+}
+
+// The whole file, for the kinds read in full; files over the cap are not.
+bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& why) {
+  std::uintmax_t size = 0;
+  if (!ReadHead(path, kMaxSourceBytes, bytes, size, why)) return false;
+  if (size > kMaxSourceBytes) {
+    why = "larger than " + std::to_string(kMaxSourceBytes >> 20) + " MB";
+    return false;
+  }
+  return true;
 }
 
 std::optional<Icon> Themed(IconPlatform& platform, const std::vector<std::string>& names,
@@ -43,7 +80,8 @@ std::optional<Icon> FromIconKey(const std::string& key, IconPlatform& platform, 
   if (as_path.is_absolute()) {
     if (EqualsIgnoreCase(as_path.extension().string(), ".ico")) {
       std::vector<std::uint8_t> bytes;
-      if (!ReadFileBounded(as_path, bytes)) return Fail(error, key + ": cannot be read");
+      std::string why;
+      if (!ReadWhole(as_path, bytes, why)) return Fail(error, key + ": " + why);
       return ReadIcoFile(bytes, error);
     }
     if (auto bitmap = platform.LoadImageFile(as_path, kPreferredIconSize)) return IconFromBitmap(std::move(*bitmap));
@@ -76,13 +114,23 @@ std::optional<Icon> ExtractAssociatedIcon(const std::filesystem::path& path, Ico
   if (!std::filesystem::is_regular_file(status)) {
     return Themed(platform, platform.ContentTypeIconNames(path), error);
   }
-  std::vector<std::uint8_t> bytes;
-  if (!ReadFileBounded(path, bytes)) return Fail(error, path.string() + ": cannot be read");
-
+  // What kind of file this is shows in its first bytes (and its name); only
+  // the kinds that carry their icon inside are read in full. A video of
+  // gigabytes is never read, and a file over the cap gets its content
+  // type's icon like any other file.
+  std::vector<std::uint8_t> head;
+  std::uintmax_t size = 0;
+  std::string why;
+  if (!ReadHead(path, kSniffBytes, head, size, why)) return Fail(error, path.string() + ": " + why);
   const std::string ext = AsciiLower(path.extension().string());
-  if (LooksLikePe(bytes)) return ReadPeIcon(bytes, error);
-  if (ext == ".ico" || LooksLikeIco(bytes)) return ReadIcoFile(bytes, error);
-  if (ext == ".desktop") {
+  const bool pe = LooksLikePe(head);
+  const bool ico = !pe && (ext == ".ico" || LooksLikeIco(head));
+  const bool desktop = !pe && !ico && ext == ".desktop";
+  if ((pe || ico || desktop) && size <= kMaxSourceBytes) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWhole(path, bytes, why)) return Fail(error, path.string() + ": " + why);
+    if (pe) return ReadPeIcon(bytes, error);
+    if (ico) return ReadIcoFile(bytes, error);
     auto entry = ParseDesktopEntry(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     if (!entry) return Fail(error, path.string() + ": no [Desktop Entry] group");
     return FromIconKey(entry->icon, platform, error);

@@ -31,8 +31,8 @@ class IconPlatform {
 };
 
 inline constexpr const char* kGenericExecutableIcon = "application-x-executable";
-// Larger files are not read in full; no icon file or program resource
-// section needs more.
+// Larger files are never read in full, whatever their kind: they get their
+// content type's icon. No icon file or program resource section needs more.
 inline constexpr std::uintmax_t kMaxSourceBytes = 256u << 20;
 
 struct IconLookupOptions {
@@ -41,6 +41,8 @@ struct IconLookupOptions {
 };
 
 // nullopt when the file has no icon (or cannot be read); `error` then says why.
+// The kind of file is told from its first bytes and its name, so only .ico,
+// PE and desktop-entry files are read whole.
 std::optional<Icon> ExtractAssociatedIcon(const std::filesystem::path& path, IconPlatform& platform,
                                           const IconLookupOptions& options = {},
                                           std::string* error = nullptr);

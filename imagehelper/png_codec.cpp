@@ -36,6 +36,65 @@ struct WriteState {
 
 void SilentWarning(png_structp, png_const_charp) {}
 
+// Reading from memory, with libpng's errors caught the same way. The
+// pixels are taken as stored, as the desktop's own image loader takes them:
+// no gamma or colour-space conversion (a gAMA chunk or 16-bit samples would
+// otherwise come out lighter than the same PNG reached through the icon
+// theme), 16-bit samples cut to their high byte.
+struct ReadState {
+  struct Source {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::size_t at = 0;
+  } source;
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  char message[128] = "";
+  ~ReadState() {
+    if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+  }
+};
+
+void ReadError(png_structp png, png_const_charp message) {
+  auto* state = static_cast<ReadState*>(png_get_error_ptr(png));
+  std::snprintf(state->message, sizeof state->message, "%s", message);
+  png_longjmp(png, 1);
+}
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t size) {
+  auto* source = static_cast<ReadState::Source*>(png_get_io_ptr(png));
+  if (size > source->size - source->at) png_error(png, "truncated");
+  std::memcpy(out, source->data + source->at, size);
+  source->at += size;
+}
+
+bool ReadHeader(ReadState& state, png_uint_32& width, png_uint_32& height) {
+  if (setjmp(png_jmpbuf(state.png))) return false;
+  png_set_read_fn(state.png, &state.source, ReadFromMemory);
+  // Refused before any row is allocated; the rows are ours, sized below.
+  png_set_user_limits(state.png, kMaxIconSide, kMaxIconSide);
+  png_read_info(state.png, state.info);
+  width = png_get_image_width(state.png, state.info);
+  height = png_get_image_height(state.png, state.info);
+  const int colour = png_get_color_type(state.png, state.info);
+  png_set_strip_16(state.png);
+  png_set_expand(state.png);  // palette and low-depth grey to 8 bits, tRNS to alpha
+  if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(state.png);
+  png_set_add_alpha(state.png, 0xff, PNG_FILLER_AFTER);  // no effect when alpha is there
+  png_set_interlace_handling(state.png);
+  png_read_update_info(state.png, state.info);
+  if (png_get_rowbytes(state.png, state.info) != static_cast<png_size_t>(width) * 4) {
+    png_error(state.png, "unexpected row layout");
+  }
+  return true;
+}
+
+bool ReadRows(ReadState& state, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(state.png))) return false;
+  png_read_image(state.png, rows);
+  return true;
+}
+
 void ErrorJump(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 bool WriteRows(WriteState& state, std::FILE* file, const IndexedPicture& picture) {
@@ -89,23 +148,21 @@ std::optional<Bitmap> DecodePng(std::span<const std::uint8_t> data, std::string*
     if (std::memcmp(data.data() + at + 4, "IEND", 4) == 0) break;
     at += 12 + static_cast<std::size_t>(length);
   }
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) {
-    return fail(std::string("PNG header: ") + image.message);
+  ReadState state;
+  state.source = {data.data(), data.size(), 0};
+  state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, ReadError, SilentWarning);
+  if (state.png) state.info = png_create_info_struct(state.png);
+  if (!state.png || !state.info) return fail("PNG: out of memory");
+  png_uint_32 width = 0, height = 0;
+  if (!ReadHeader(state, width, height)) return fail(std::string("PNG header: ") + state.message);
+  if (width == 0 || height == 0 || width > kMaxIconSide || height > kMaxIconSide) {
+    return fail("PNG: " + std::to_string(width) + " x " + std::to_string(height) + " is outside 1.." +
+                std::to_string(kMaxIconSide));
   }
-  std::unique_ptr<png_image, PngImageFree> owner(&image);
-  if (image.width == 0 || image.height == 0 || image.width > kMaxIconSide ||
-      image.height > kMaxIconSide) {
-    return fail("PNG: " + std::to_string(image.width) + " x " + std::to_string(image.height) +
-                " is outside 1.." + std::to_string(kMaxIconSide));
-  }
-  image.format = PNG_FORMAT_RGBA;
-  Bitmap bitmap(static_cast<std::int32_t>(image.width), static_cast<std::int32_t>(image.height));
-  if (!png_image_finish_read(&image, nullptr, bitmap.pixels.data(), 0, nullptr)) {
-    return fail(std::string("PNG data: ") + image.message);
-  }
+  Bitmap bitmap(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  std::vector<png_bytep> rows(height);
+  for (png_uint_32 y = 0; y < height; ++y) rows[y] = bitmap.pixels.data() + static_cast<std::size_t>(y) * width * 4;
+  if (!ReadRows(state, rows.data())) return fail(std::string("PNG data: ") + state.message);
   return bitmap;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/frm_main.h"
 
+#include <iostream>
 #include <utility>
 
 #include "shell/file_uri.h"
@@ -67,6 +68,12 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   state_.IsBusy = true;
   LoadSettings(platform_.registry, state_);
   state_.IsBusy = false;
+  // A settings file that exists but cannot be read is left as it is and the
+  // window runs on defaults; the user must hear why their settings are gone.
+  for (const std::string& problem : platform_.registry.UnreadableHives()) {
+    std::cerr << "vantile: " << problem << "; running on default settings and leaving the file as it is\n";
+    LogError("LoadSettings: " + problem);
+  }
 
   // 6. Window load. The browser comes up with its design-time user agent.
   WB.SetUserAgent(kUserAgent);

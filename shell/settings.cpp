@@ -1,5 +1,9 @@
 #include "shell/settings.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "common/text.h"
 #include "common/zq_registry.h"
 
 namespace vantile {
@@ -9,6 +13,39 @@ constexpr std::int32_t kTrue = -1;
 constexpr std::int32_t kFalse = 0;
 
 std::int32_t Stored(bool value) { return value ? kTrue : kFalse; }
+
+// The index of a value named "Prog" and a decimal number without leading
+// zeros, below `count`; -1 for any other name.
+std::int64_t ProgramIndex(std::string_view name, std::int32_t count) {
+  constexpr std::string_view kPrefix = "Prog";
+  if (name.size() <= kPrefix.size() || !EqualsIgnoreCase(name.substr(0, kPrefix.size()), kPrefix)) return -1;
+  std::string_view digits = name.substr(kPrefix.size());
+  if (digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) return -1;
+  std::int64_t index = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    index = index * 10 + (c - '0');
+  }
+  return index < count ? index : -1;
+}
+
+// The allow-list as the file holds it: the Prog values that exist below
+// Count, in index order. Count itself comes from the file and may be
+// anything up to 2^31 - 1, so it only bounds which names count; it never
+// sizes anything.
+std::vector<std::string> ReadPrograms(ZqRegistry& reg, std::int32_t count) {
+  std::vector<std::string> names;
+  reg.EnumValueNames(HKEY_CURRENT_USER, kProgramsSection, names);
+  std::vector<std::pair<std::int64_t, std::string>> found;
+  for (std::string& name : names) {
+    if (std::int64_t index = ProgramIndex(name, count); index >= 0) found.emplace_back(index, std::move(name));
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> programs;
+  programs.reserve(found.size());
+  for (const auto& [index, name] : found) programs.push_back(reg.GetStringValue(name));
+  return programs;
+}
 
 }  // namespace
 
@@ -33,10 +70,11 @@ void LoadSettings(RegistryStore& store, Settings& s) {
 
   if (reg.OpenRegistry(HKEY_CURRENT_USER, kProgramsSection)) {
     s.ProgramCount = reg.GetLongValue("Count");
+    // Count 0 or less is kept as read (and written back so); a positive
+    // Count becomes the number of entries actually there.
     if (s.ProgramCount > 0) {
-      s.Programs.assign(static_cast<std::size_t>(s.ProgramCount), "");
-      for (std::int32_t i = 0; i < s.ProgramCount; ++i)
-        s.Programs[static_cast<std::size_t>(i)] = reg.GetStringValue("Prog" + std::to_string(i));
+      s.Programs = ReadPrograms(reg, s.ProgramCount);
+      s.ProgramCount = static_cast<std::int32_t>(s.Programs.size());
     }
     reg.CloseRegistry();
   }
@@ -51,6 +89,10 @@ void LoadSettings(RegistryStore& store, Settings& s) {
 
 void SaveSettings(RegistryStore& store, const Settings& s, const std::string& run_command) {
   ZqRegistry reg(store);
+  // Both keys live in one hive: their values are gathered and the hive is
+  // written once, so a save killed half-way leaves the old settings or the
+  // new ones, never an allow-list of both.
+  RegistryStore::Transaction user_hive(store, HKEY_CURRENT_USER);
   if (reg.OpenRegistry(HKEY_CURRENT_USER, kSettingsSection, true)) {
     reg.SetStringValue("LastPage", s.CurrentAddress);
     reg.SetStringValue("HomePage", s.HomePage);
@@ -71,13 +113,12 @@ void SaveSettings(RegistryStore& store, const Settings& s, const std::string& ru
     reg.SetLongValue("Count", s.ProgramCount);
     // Entries past the list's end are left alone, as an older, longer list
     // may have left them; Count says how many are meant.
-    for (std::int32_t i = 0; i < s.ProgramCount; ++i) {
-      const std::string& program =
-          static_cast<std::size_t>(i) < s.Programs.size() ? s.Programs[static_cast<std::size_t>(i)] : "";
-      reg.SetStringValue("Prog" + std::to_string(i), program);
-    }
+    // A count beyond the list has nothing more to write.
+    const std::size_t written = std::min(s.Programs.size(), static_cast<std::size_t>(std::max(s.ProgramCount, 0)));
+    for (std::size_t i = 0; i < written; ++i) reg.SetStringValue("Prog" + std::to_string(i), s.Programs[i]);
     reg.CloseRegistry();
   }
+  user_hive.Commit();
 
   if (reg.OpenRegistry(HKEY_LOCAL_MACHINE, kRunSection)) {
     if (s.RunAtStartup) reg.SetStringValue(kRunValueName, run_command);

@@ -36,11 +36,14 @@ inline constexpr const char* kRunValueName = "Vantile";
 inline constexpr const char* kDefaultSourceEditor = "notepad.exe";
 
 // Fills the fields from the registry. A key that cannot be opened leaves its
-// fields as they were, except RunAtStartup, which becomes false.
+// fields as they were, except RunAtStartup, which becomes false. Programs
+// holds the "Prog<i>" values that exist below "Count", in index order, and a
+// positive ProgramCount is their number; a Count of 0 or less is kept as read.
 void LoadSettings(RegistryStore& store, Settings& settings);
 
-// Writes every field. `run_command` is the text of the Run value when
-// RunAtStartup is set: the full path of the running program.
+// Writes every field, the current user's hive in one atomic write.
+// `run_command` is the text of the Run value when RunAtStartup is set: the
+// full path of the running program.
 void SaveSettings(RegistryStore& store, const Settings& settings, const std::string& run_command);
 
 // DLCTL_ flag values handed to the browser.

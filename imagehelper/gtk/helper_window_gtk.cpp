@@ -1,5 +1,9 @@
 #include "imagehelper/gtk/helper_window_gtk.h"
 
+#include <glib-unix.h>
+
+#include <csignal>
+
 #include "common/gtk/owner_window_gtk.h"
 #include "common/text.h"
 #include "imagehelper/icon_convert.h"
@@ -140,12 +144,36 @@ gboolean HelperWindowGtk::OnDrawPreview(GtkWidget*, cairo_t* cr, gpointer data) 
 }
 
 void HelperWindowGtk::Run(const std::string& first_file) {
-  gtk_widget_show_all(window_);
-  // Placement needs the window's real size, known once it is shown.
-  while (gtk_events_pending()) gtk_main_iteration();
+  // The window is placed at its saved position, with Save disabled, before
+  // it is first shown: no frame of it elsewhere, or with Save enabled.
+  // Placement measures the window by the size its contents ask for.
+  gtk_widget_show_all(gtk_bin_get_child(GTK_BIN(window_)));
   form_->Form_Load();
+  gtk_widget_show(window_);
   if (!first_file.empty()) form_->LoadIconImage(first_file);
+  // A session ending (SIGHUP at logout) or a kill from a terminal ends the
+  // window as Exit does, so its position and folder are saved.
+  const guint sources[] = {g_unix_signal_add(SIGTERM, OnSignal, this), g_unix_signal_add(SIGHUP, OnSignal, this),
+                           g_unix_signal_add(SIGINT, OnSignal, this)};
   gtk_main();
+  for (guint source : sources) g_source_remove(source);
+}
+
+gboolean HelperWindowGtk::OnSignal(gpointer data) {
+  auto* self = static_cast<HelperWindowGtk*>(data);
+  if (self->closed_) return G_SOURCE_CONTINUE;
+  // A dialog runs a loop of its own inside the main one; it must end too,
+  // as cancelled, or the program would wait for it.
+  GList* toplevels = gtk_window_list_toplevels();
+  for (GList* item = toplevels; item; item = item->next) {
+    GtkWindow* window = GTK_WINDOW(item->data);
+    if (GTK_IS_DIALOG(window) && gtk_window_get_transient_for(window) == GTK_WINDOW(self->window_)) {
+      gtk_dialog_response(GTK_DIALOG(window), GTK_RESPONSE_DELETE_EVENT);
+    }
+  }
+  g_list_free(toplevels);
+  self->Close();
+  return G_SOURCE_CONTINUE;
 }
 
 void HelperWindowGtk::Unload() {
@@ -187,7 +215,12 @@ WindowRect HelperWindowGtk::Frame() {
     rect.width = extents.width;
     rect.height = extents.height;
   } else {
-    gtk_window_get_size(GTK_WINDOW(window_), &rect.width, &rect.height);
+    // Not shown yet: the size its contents ask for (the window manager's
+    // frame is not known before the window is mapped).
+    GtkRequisition natural{};
+    gtk_widget_get_preferred_size(window_, nullptr, &natural);
+    rect.width = natural.width;
+    rect.height = natural.height;
   }
   return rect;
 }

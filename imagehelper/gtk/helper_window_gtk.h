@@ -22,7 +22,8 @@ class HelperWindowGtk : public HelperView {
   HelperWindowGtk(const HelperWindowGtk&) = delete;
   HelperWindowGtk& operator=(const HelperWindowGtk&) = delete;
 
-  // Shows the window and runs until it is closed; a `first_file` is loaded
+  // Shows the window and runs until it is closed (also by SIGTERM, SIGHUP
+  // or SIGINT, which save its settings like Exit); a `first_file` is loaded
   // as if the user had selected it.
   void Run(const std::string& first_file = {});
 
@@ -49,6 +50,7 @@ class HelperWindowGtk : public HelperView {
   static gboolean OnDrawFrame(GtkWidget* widget, cairo_t* cr, gpointer self);
   static gboolean OnMotion(GtkWidget* widget, GdkEvent* event, gpointer hover);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
+  static gboolean OnSignal(gpointer self);
 
   GtkWidget* window_ = nullptr;
   GObjectPtr<GtkWidget> window_ref_;

@@ -89,7 +89,7 @@ TEST(RegFile, WrittenFileReadsBackWithSameTypesAndBytes) {
     const RegKey* a = first.tree.Find(path);
     const RegKey* b = second.tree.Find(path);
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(a->values, b->values) << path;
+    EXPECT_EQ(a->values(), b->values()) << path;
   }
 }
 
@@ -155,7 +155,7 @@ TEST(RegFile, SkipsBadLinesAndSaysWhere) {
   const RegKey* key = r.tree.Find("K");
   ASSERT_NE(key, nullptr);
   EXPECT_NE(key->FindValue("good"), nullptr);
-  EXPECT_EQ(key->values.size(), 1u);
+  EXPECT_EQ(key->values().size(), 1u);
   EXPECT_EQ(r.tree.Find("Other"), nullptr);
 }
 
@@ -166,7 +166,7 @@ TEST(RegFile, KeysEnumerateInNameOrderAndValuesInCreationOrder) {
       HKEY_CURRENT_USER);
   std::vector<std::string> keys, values;
   for (const auto& [lower, child] : r.tree.Find("P")->subkeys) keys.push_back(child->name);
-  for (const RegValue& v : r.tree.Find("P")->values) values.push_back(v.name);
+  for (const RegValue& v : r.tree.Find("P")->values()) values.push_back(v.name);
   EXPECT_EQ(keys, (std::vector<std::string>{"Alpha", "beta", "gamma"}));
   EXPECT_EQ(values, (std::vector<std::string>{"z", "a", "M"}));
 }

@@ -31,8 +31,10 @@ void CheckRoundTrip(std::string_view input) {
 std::string Mutate(std::string s, std::mt19937& rng) {
   std::uniform_int_distribution<int> op(0, 9);
   std::uniform_int_distribution<int> byte(0, 255);
-  const char* tokens[] = {"[", "]", "\"", "\\", "=", "hex(", "):", "dword:", ",", "\r\n", "@", "-", "%",
-                          "\xFF\xFE", "\xEF\xBB\xBF", "\x00", "[HKEY_CURRENT_USER\\", "hex(7):", "\\\n"};
+  using namespace std::string_view_literals;  // "\0"sv keeps its zero byte
+  const std::string_view tokens[] = {"["sv, "]"sv, "\""sv, "\\"sv, "="sv, "hex("sv, "):"sv, "dword:"sv, ","sv, "\r\n"sv,
+                                     "@"sv, "-"sv, "%"sv, "\xFF\xFE"sv, "\xEF\xBB\xBF"sv, "\0"sv,
+                                     "[HKEY_CURRENT_USER\\"sv, "hex(7):"sv, "\\\n"sv};
   int edits = 1 + static_cast<int>(rng() % 8);
   for (int e = 0; e < edits; ++e) {
     std::size_t pos = s.empty() ? 0 : rng() % s.size();
@@ -68,6 +70,11 @@ TEST(RegRobustness, PathologicalShapes) {
   deep += "]\n\"v\"=\"1\"\n";
   ParseResult r = ParseRegFile(deep, HKEY_CURRENT_USER);
   EXPECT_EQ(r.issues.size(), 1u) << "nesting beyond Windows' limit is refused, not followed";
+  std::string nested = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER";
+  for (int i = 0; i < 500; ++i) nested += "\\" + std::string(100, 'k');
+  nested += "]\n\"v\"=\"1\"\n";
+  EXPECT_LT(FormatRegFile(ParseRegFile(nested, HKEY_CURRENT_USER).tree, HKEY_CURRENT_USER).size(), 2 * nested.size())
+      << "a deep key is written once, not once per level of its path";
 
   std::string long_line = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"v\"=hex:";
   for (int i = 0; i < 200000; ++i) long_line += "ab,\\\n  ";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 
 #include "common/text.h"
 #include "common/zq_registry.h"
+#include "ordinary_user.h"
 #include "temp_dir.h"
 
 namespace vantile {
@@ -20,6 +23,8 @@ using testing::TempDir;
 using testing::WriteFile;
 
 RegistryStore::Paths PathsIn(const TempDir& dir) { return {dir / "settings", dir / "autostart"}; }
+
+const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
 
 // Runs `body` in a child process and returns its pid.
 template <typename Body>
@@ -137,6 +142,84 @@ TEST(RegistryStore, DamagedHiveIsCopiedAsideBeforeItIsRewritten) {
   EXPECT_EQ(count, 1u) << "a clean hive is not copied again";
 }
 
+TEST(RegistryStore, AHiveThatCannotBeReadIsNeverWritten) {
+  const std::string stored = kHeader + "[HKEY_CURRENT_USER\\K]\n\"kept\"=\"1\"\n";
+  struct Case {
+    const char* what;
+    void (*make)(const std::filesystem::path& hive, const std::string& stored);
+  };
+  const Case cases[] = {
+      {"no read permission",
+       [](const std::filesystem::path& hive, const std::string& text) {
+         WriteFile(hive, text);
+         ::chmod(hive.c_str(), 0200);
+       }},
+      {"read error", [](const std::filesystem::path& hive, const std::string&) { std::filesystem::create_directories(hive); }},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::filesystem::path hive = dir / "settings" / "HKEY_CURRENT_USER.reg";
+    c.make(hive, stored);
+    int status = testing::AsOrdinaryUser(dir.path(), [&] {
+      RegistryStore store(PathsIn(dir));
+      ZqRegistry reg(store);
+      const bool opened = reg.OpenRegistry(HKEY_CURRENT_USER, "K", true);
+      const bool created = reg.OpenRegistry(HKEY_CURRENT_USER, "Other", true);
+      return !opened && !created && !store.SetValue(HKEY_CURRENT_USER, "K", RegValue{"new", REG_DWORD, {1, 0, 0, 0}});
+    });
+    EXPECT_EQ(status, 0) << c.what << ": the hive was opened for writing";
+    ::chmod(hive.c_str(), 0600);
+    if (std::filesystem::is_regular_file(hive)) {
+      EXPECT_EQ(ReadFile(hive), stored) << c.what;
+    }
+  }
+}
+
+TEST(RegistryStore, ADamagedHiveWhoseCopyCannotBeMadeIsLeftAlone) {
+  TempDir dir;
+  // The bad line is far larger than the rewritten hive, so a limit on file
+  // size lets the rewrite through but not the copy.
+  const std::string damaged =
+      kHeader + "[HKEY_CURRENT_USER\\K]\n\"good\"=\"1\"\n\"bad\"=hex:" + std::string(200000, 'q') + "\n";
+  const std::filesystem::path hive = dir / "settings" / "HKEY_CURRENT_USER.reg";
+  WriteFile(hive, damaged);
+  pid_t pid = Spawn([&] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{100000, 100000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    RegistryStore store(PathsIn(dir));
+    ZqRegistry reg(store);
+    if (!reg.OpenRegistry(HKEY_CURRENT_USER, "K") || reg.SetStringValue("new", "2")) ::_exit(1);
+  });
+  EXPECT_EQ(WaitFor(pid), 0) << "the hive was rewritten without its copy";
+  EXPECT_TRUE(ReadFile(hive) == damaged);  // (not printed: 200 kB)
+}
+
+TEST(RegistryStore, LinkedHivesAreWrittenThroughAndKilledSavesLeaveNoTemporaryFiles) {
+  TempDir dir;
+  const std::string stored = kHeader + "[HKEY_CURRENT_USER\\K]\n\"kept\"=\"1\"\n";
+  // A plain hive, and one kept by a dotfile manager as a relative link.
+  WriteFile(dir / "plain" / "HKEY_CURRENT_USER.reg", stored);
+  WriteFile(dir / "dotfiles" / "vantile.reg", stored);
+  std::filesystem::create_directories(dir / "linked");
+  std::filesystem::create_symlink("../dotfiles/vantile.reg", dir / "linked" / "HKEY_CURRENT_USER.reg");
+  // What saves killed between writing their new file and renaming it left.
+  const std::filesystem::path stale[] = {dir / "plain" / ".HKEY_CURRENT_USER.reg.tmp-4242-1",
+                                         dir / "dotfiles" / ".vantile.reg.tmp-4242-1"};
+  for (const auto& file : stale) WriteFile(file, "half a save");
+
+  for (const char* folder : {"plain", "linked"}) {
+    RegistryStore store({dir / folder, dir / "autostart"});
+    ZqRegistry reg(store);
+    ASSERT_TRUE(reg.OpenRegistry(HKEY_CURRENT_USER, "K"));
+    ASSERT_TRUE(reg.SetStringValue("new", "2")) << folder;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "linked" / "HKEY_CURRENT_USER.reg"));
+  EXPECT_EQ(ReadFile(dir / "dotfiles" / "vantile.reg"), ReadFile(dir / "plain" / "HKEY_CURRENT_USER.reg"));
+  EXPECT_NE(ReadFile(dir / "dotfiles" / "vantile.reg").find("\"new\"=\"2\""), std::string::npos);
+  for (const auto& file : stale) EXPECT_FALSE(std::filesystem::exists(file)) << file;
+}
+
 TEST(RegistryStore, HivesLiveInOneFileEachUnderTheSettingsFolder) {
   TempDir dir;
   RegistryStore store(PathsIn(dir));
@@ -145,8 +228,8 @@ TEST(RegistryStore, HivesLiveInOneFileEachUnderTheSettingsFolder) {
   EXPECT_TRUE(std::filesystem::exists(dir / "settings" / "HKEY_CURRENT_USER.reg"));
   EXPECT_TRUE(std::filesystem::exists(dir / "settings" / "HKEY_CLASSES_ROOT.reg"));
   EXPECT_EQ(ReadFile(dir / "settings" / "HKEY_CURRENT_USER.reg"),
-            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software]\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Quorel]\n\n[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile]\n\n");
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile]\n\n")
+      << "keys on the way to a deeper one need no section of their own";
   EXPECT_FALSE(store.CreateKey(0x80000005u, "X")) << "unknown roots have no file";
 }
 

@@ -100,10 +100,13 @@ TEST_F(ZqRegistryTest, NumbersOfEveryStoredForm) {
   Put("K", "n", REG_SZ, Wide(" 12 "));
   Put("K", "zero", REG_SZ, Wide("0"));
   Put("K", "word", REG_SZ, Wide("maybe"));
+  Put("K", "empty", REG_DWORD, {});  // "empty"=hex(4): in a file
   ZqRegistry reg(store_);
   ASSERT_TRUE(reg.OpenRegistry(HKEY_CURRENT_USER, "K"));
   EXPECT_EQ(reg.GetLongValue("big"), 258);
   EXPECT_EQ(reg.GetLongValue("ff"), -1);
+  EXPECT_EQ(reg.GetLongValue("empty"), 0);
+  EXPECT_FALSE(reg.GetBooleanValue("empty"));
   EXPECT_TRUE(reg.GetBooleanValue("big"));
   EXPECT_FALSE(reg.GetBooleanValue("raw"));
   EXPECT_TRUE(reg.GetBooleanValue("t"));
@@ -115,8 +118,8 @@ TEST_F(ZqRegistryTest, NumbersOfEveryStoredForm) {
   EXPECT_EQ(reg.GetStringValue("raw"), std::string("\x01\x02"));
 
   std::vector<std::string> names, values{"stale"};
-  EXPECT_EQ(reg.EnumValues(HKEY_CURRENT_USER, "K", names, values), 8);
-  EXPECT_EQ(values, (std::vector<std::string>{"258", "-1", "", "TRUE", "false", " 12 ", "0", "maybe"}));
+  EXPECT_EQ(reg.EnumValues(HKEY_CURRENT_USER, "K", names, values), 9);
+  EXPECT_EQ(values, (std::vector<std::string>{"258", "-1", "", "TRUE", "false", " 12 ", "0", "maybe", "0"}));
 }
 
 TEST_F(ZqRegistryTest, DeleteAllValuesAndDeleteKey) {

@@ -81,13 +81,19 @@ def dib_indexed(px, bits, palette, clr_used=None):
     return bih(w, 2 * h, bits, clr_used=used) + pal + rows + and_mask(mask_px)
 
 
-def png(px):
+def png(px, depth=8, gamma=None):
+    """RGBA rows as a PNG; at depth 16 each 8-bit sample v is stored as v * 257.
+    `gamma` adds a gAMA chunk (in units of 1/100000)."""
     w, h = len(px[0]), len(px)
-    raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in px)
+    if depth == 16:
+        raw = b"".join(b"\0" + b"".join(struct.pack(">H", c * 257) for p in row for c in p) for row in px)
+    else:
+        raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in px)
 
     def chunk(t, d):
         return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xffffffff)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
+    extra = chunk(b"gAMA", struct.pack(">I", gamma)) if gamma is not None else b""
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, 6, 0, 0, 0)) + extra
             + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
@@ -228,6 +234,11 @@ def main():
     write("ico", "png32.ico", ico([(32, 32, 32, png(p32))]))
     write("ico", "only48.ico", ico([(48, 48, 32, dib32(p48))]))
     write("ico", "mono.ico", ico([(32, 32, 1, dib_indexed(mono, 1, [(0, 0, 0), (255, 255, 255)]))]))
+    # Samples are taken as stored: neither 16 bits nor a gAMA chunk (gamma 1.0
+    # here) may lighten them. Also as plain PNGs, as the icon theme reads them.
+    for name, data in (("png16", png(p32, depth=16)), ("png_gamma", png(p32, gamma=100000))):
+        write("ico", name + ".png", data)
+        write("ico", name + ".ico", ico([(32, 32, 32, data)]))
 
     # Malformed samples: each must be refused cleanly.
     good32 = dib32(p32)
@@ -318,6 +329,17 @@ def main():
     big_chunk = big_chunk[:33] + struct.pack(">I4s", 0x40000052, b"tEXt") + b"Comment\0x" + big_chunk[33:]
     write("bad", "ico_png_chunk_length_huge.ico", ico([(32, 32, 32, big_chunk)]))
     write("bad", "ico_png_truncated.ico", ico([(32, 32, 32, png(p32)[:60])]))
+    # 512 entries that all name one large PNG whose pixel data stops a row
+    # short: each decode inflates megabytes before it fails, so it must run once.
+    def chunk(t, d):
+        return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xffffffff)
+    rows = (b"\0" + bytes(1024 * 4)) * 1023
+    short = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1024, 1024, 8, 6, 0, 0, 0))
+             + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+    directory = struct.pack("<HHH", 0, 1, 512) + struct.pack("<BBBBHHII", 0, 0, 0, 0, 1, 32, len(short), 6 + 16 * 512) * 512
+    write("bad", "ico_512_entries_one_truncated_png.ico", directory + short)
+    write("bad", "pe_512_entries_one_truncated_png.exe",
+          pe({3: [(1, short)], 14: [(1, group([(0, 0, 32, len(short), 1)] * 512))]}))
     write("bad", "ico_duplicate_offsets.ico", ico([(32, 32, 32, good32[:500]), (16, 16, 32, b"")],
                                                   offsets=[6 + 32, 6 + 32]))
     write("bad", "ico_no_entries.ico", struct.pack("<HHH", 0, 1, 0))

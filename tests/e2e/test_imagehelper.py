@@ -2,6 +2,8 @@
 its command line."""
 import os
 import re
+import shutil
+import signal
 import struct
 import subprocess
 import time
@@ -13,6 +15,7 @@ import harness
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(HERE, "..", "data")
 HELPER = harness.build_path("vantile-image-helper")
+PROBE = harness.build_path("tests", "e2e", "helper_window_probe")
 
 
 def read_png(path):
@@ -82,6 +85,21 @@ def same_visible(a, b):
     return all((x[3] == 0 and y[3] == 0) or x == y for x, y in zip(a, b))
 
 
+def enabled_buttons(shot):
+    """How many of the three buttons (Select, Save, Exit, stacked in the
+    window's right fifth) show their caption in dark, enabled text: rows
+    holding such text, counted as separate bands. A greyed caption is
+    lighter than the threshold; a focus ring too."""
+    png = read_png(shot)
+    w, h = png["width"], png["height"]
+    bands, in_band = 0, False
+    for y in range(h):
+        dark = min(sum(png["rgba"][y * w + x][:3]) // 3 for x in range(w * 4 // 5, w)) < 120
+        bands += dark and not in_band
+        in_band = dark
+    return bands
+
+
 def write_settings(desktop, values):
     folder = os.path.join(desktop.config, "vantile")
     os.makedirs(folder, exist_ok=True)
@@ -146,6 +164,7 @@ class ImageHelperWindow(harness.DesktopTestCase):
         diff = self.desktop.run(["compare", "-metric", "AE", before, after, "null:"], check=False)
         changed = int(float(diff.stderr.split()[0]))
         self.assertGreater(changed, 300, "the preview should show the folder icon")
+        self.assertEqual((enabled_buttons(before), enabled_buttons(after)), (2, 3), "Save is enabled by the picture")
 
         out_dir = os.path.join(self.desktop.home, "art")
         os.makedirs(out_dir)
@@ -192,17 +211,36 @@ class ImageHelperWindow(harness.DesktopTestCase):
         self.start_helper()
         x, y, _, _ = self.desktop.geometry(self.win)
         self.assertTrue(0 <= x <= 10 and 20 <= y <= 60, (x, y))
-        # Save is disabled: its mnemonic does nothing and no dialog opens.
-        self.desktop.key("alt+s")
-        time.sleep(1)
-        self.assertEqual(self.desktop.windows(name="Save Image"), [])
+        self.assertEqual(enabled_buttons(self.window_shot("start.png")), 2, "Select and Exit only: Save greyed")
         self.exit_helper()
         self.assertTrue(read_settings(self.desktop)["WindowPos"].startswith("15,"))
 
+    def test_window_is_placed_and_save_disabled_before_it_is_first_shown(self):
+        # The probe reports Save at the moment the window is shown, and the
+        # frame once the window manager maps it.
+        write_settings(self.desktop, {"WindowPos": "3000,1500"})
+        probe = self.desktop.start([PROBE], stdout=subprocess.PIPE, text=True)
+        out, _ = probe.communicate(timeout=60)
+        self.assertEqual(probe.returncode, 0)
+        self.assertEqual(out.splitlines(), ["SHOWN save=0", "MAPPED 200 100"])
+
+    def test_logout_and_kill_save_the_window_state_as_exit_does(self):
+        settings = os.path.join(self.desktop.config, "vantile", "HKEY_CURRENT_USER.reg")
+        for number in (signal.SIGHUP, signal.SIGTERM):
+            with self.subTest(signal=number.name):
+                if os.path.exists(settings):
+                    os.remove(settings)
+                self.start_helper()
+                self.proc.send_signal(number)
+                self.assertEqual(self.proc.wait(15), 0)
+                saved = read_settings(self.desktop)
+                self.assertEqual(saved["LastSaveDir"], "")
+                self.assertRegex(saved["WindowPos"], r"^\d+,\d+$")
+
 
 class ImageHelperCommandLine(unittest.TestCase):
-    def run_helper(self, *args, env=None):
-        return subprocess.run([HELPER, *args], capture_output=True, text=True, env=env, timeout=60)
+    def run_helper(self, *args, env=None, cwd=None):
+        return subprocess.run([HELPER, *args], capture_output=True, text=True, env=env, cwd=cwd, timeout=60)
 
     def test_help_explains_both_uses(self):
         r = self.run_helper("--help")
@@ -231,6 +269,11 @@ class ImageHelperCommandLine(unittest.TestCase):
                 png = read_png(out)
                 self.assertEqual((png["colour_type"], png["palette_entries"], len(png["trns"])), (3, 256, 256))
                 self.assertEqual((png["width"], png["height"]), (32, 32))
+            # Both names relative to the current folder, as in any command.
+            shutil.copy(os.path.join(DATA, "ico", "adwaita_folder.ico"), os.path.join(d.home, "icon.ico"))
+            r = self.run_helper("icon.ico", "out.png", env=env, cwd=d.home)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual(read_png(os.path.join(d.home, "out.png"))["colour_type"], 3)
 
     def test_failures_print_the_message_and_exit_non_zero(self):
         r = self.run_helper(os.path.join(DATA, "bad", "pe_cyclic_directory.exe"), "/tmp/never-written.png")

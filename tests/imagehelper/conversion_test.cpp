@@ -89,6 +89,18 @@ TEST(IconToRGBA, OddMaskHeightHalvesToEvenAndBadIconsGiveNothing) {
   auto picture = IconToRGBA(std::move(odd));
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->height, 2);
+  // 3.5 rows -> 4: mask rows 0-3, colour rows 4-6, and the last row of the
+  // picture has no colour row at all; it is left transparent, not read from
+  // past the bitmap.
+  Icon short_colour;
+  short_colour.mask = Bitmap(4, 7);  // black mask: drawn everywhere
+  std::fill(short_colour.mask.pixels.begin() + 4 * 4 * 4, short_colour.mask.pixels.end(), 90);
+  picture = IconToRGBA(std::move(short_colour));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->height, 4);
+  EXPECT_EQ(AlphaAt(*picture, 3, 2), 255);
+  EXPECT_EQ(picture->pixels[(2 * 4 + 3) * 4], 90);
+  EXPECT_EQ(AlphaAt(*picture, 3, 3), 0);
   EXPECT_FALSE(IconToRGBA(std::nullopt));
   Icon mismatched = ColourIcon(4, 255, false);
   mismatched.mask = Bitmap(5, 5);

@@ -122,6 +122,37 @@ TEST(PngEntries, EmbeddedPngKeepsItsAlpha) {
   EXPECT_EQ(Pixel(*picture, 10, 10)[3], 255);
 }
 
+TEST(PngEntries, SamplesAreTakenAsStoredWhatever16BitsOrGammaSay) {
+  // The same picture as png32.ico, stored at 16 bits, and at 8 with a gAMA
+  // chunk: neither may come out lighter than the plain one.
+  auto plain = IconToRGBA(ReadIcoFile(testing::ReadFile(testing::DataPath("ico/png32.ico"))));
+  ASSERT_TRUE(plain);
+  for (const char* name : {"ico/png16.ico", "ico/png_gamma.ico"}) {
+    auto picture = IconToRGBA(ReadIcoFile(testing::ReadFile(testing::DataPath(name))));
+    ASSERT_TRUE(picture) << name;
+    EXPECT_EQ(Pixel(*picture, 16, 10)[0], Pixel(*plain, 16, 10)[0]) << name;  // a red of 131, not 188
+    EXPECT_TRUE(picture->pixels == plain->pixels) << name;
+  }
+}
+
+int decodes = 0;
+std::optional<Icon> CountingDecode(std::span<const std::uint8_t> data, std::string* error) {
+  ++decodes;
+  return DecodeIconImage(data, error);
+}
+
+TEST(IconDirectories, EntriesNamingOneImageDecodeItOnce) {
+  // 512 entries, all naming one large PNG that fails late.
+  for (const char* name : {"bad/ico_512_entries_one_truncated_png.ico", "bad/pe_512_entries_one_truncated_png.exe"}) {
+    const Bytes bytes = testing::ReadFile(testing::DataPath(name));
+    decodes = 0;
+    std::string why;
+    EXPECT_FALSE(LooksLikePe(bytes) ? ReadPeIcon(bytes, &why, CountingDecode) : ReadIcoFile(bytes, &why, CountingDecode));
+    EXPECT_EQ(decodes, 1) << name;
+    EXPECT_NE(why.find("PNG data"), std::string::npos) << why;
+  }
+}
+
 TEST(IconDirectories, ThirtyTwoIsPreferredThenTheNearestSizeThenTheDeepestColour) {
   std::vector<IconDirEntry> entries = {{16, 16, 32}, {48, 48, 32}, {32, 32, 8}, {32, 32, 32}, {24, 24, 4}, {24, 24, 32}};
   auto order = RankIconEntries(entries);

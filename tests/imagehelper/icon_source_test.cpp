@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -10,6 +11,7 @@
 #include "imagehelper/icon_convert.h"
 #include "imagehelper/icon_source.h"
 #include "tests/imagehelper/test_support.h"
+#include "tests/ordinary_user.h"
 
 namespace vantile {
 namespace {
@@ -87,6 +89,33 @@ TEST_F(IconSourceTest, OtherFilesUseTheirContentTypeIcon) {
   icons_.themed["text-x-generic"] = testing::SolidBitmap(32, 200, 200, 200, 255);
   ASSERT_TRUE(ExtractAssociatedIcon(dir_.path() / "notes.txt", icons_, Options()));
   EXPECT_EQ(icons_.themed_requests.back(), icons_.content_type_names);
+}
+
+TEST_F(IconSourceTest, TheKindOfFileIsToldFromItsFirstBytes) {
+  // A video far larger than any icon file, and a program header on a file
+  // over the size cap: neither is read whole; both get their content type's
+  // icon (the files are sparse, so they cost no disk).
+  const std::pair<const char*, std::string> large[] = {{"video.mp4", std::string("\0\0\0\x20" "ftypisom", 12)},
+                                                       {"huge.exe", "MZ"}};
+  for (const auto& [name, head] : large) {
+    const auto file = dir_.path() / name;
+    WriteText(file, head);
+    std::filesystem::resize_file(file, name == std::string("huge.exe") ? kMaxSourceBytes + 1 : 300u << 20);
+    testing::StrictIconPlatform icons;
+    icons.allow_content_type = true;
+    icons.content_type_names = {"video-x-generic"};
+    icons.themed["video-x-generic"] = testing::SolidBitmap(32, 1, 1, 1, 255);
+    EXPECT_TRUE(ExtractAssociatedIcon(file, icons, Options())) << name;
+  }
+  // A file that cannot be read gets the reason, not an icon.
+  WriteText(dir_.path() / "secret.ico", "not for you");
+  ::chmod((dir_.path() / "secret.ico").c_str(), 0);
+  EXPECT_EQ(testing::AsOrdinaryUser(dir_.path(), [&] {
+              std::string why;
+              return !ExtractAssociatedIcon(dir_.path() / "secret.ico", icons_, Options(), &why) &&
+                     why == (dir_.path() / "secret.ico").string() + ": Permission denied";
+            }),
+            0);
 }
 
 TEST_F(IconSourceTest, MissingFileAndUnknownThemeGiveNoIcon) {

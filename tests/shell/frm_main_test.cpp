@@ -284,6 +284,22 @@ TEST_F(FrmMainTest, DebugRunWithoutNavigationLogsTheFourLines) {
   EXPECT_EQ(lines[3], "INFORMATION:  QueryUnload");
 }
 
+TEST_F(FrmMainTest, SettingsFileThatCannotBeReadMeansDefaultsAndSaysSo) {
+  const std::filesystem::path hive = paths_.settings_dir / "HKEY_CURRENT_USER.reg";
+  std::filesystem::create_directories(hive);  // there, but reading it fails
+  ::testing::internal::CaptureStderr();
+  Start("/debug");
+  const std::string error = "cannot read " + hive.string() + ": Is a directory";
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "vantile: " + error + "; running on default settings and leaving the file as it is\n");
+  EXPECT_EQ(Form().state().SourceEditor, "") << "as on a first run";
+  Form().Form_QueryUnload();
+  Calls lines = LogLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "ERROR:  LoadSettings: " + error), lines.end())
+      << ::testing::PrintToString(lines);
+  EXPECT_TRUE(std::filesystem::is_directory(hive));
+}
+
 TEST_F(FrmMainTest, DebugLogRecordsMenuAndGuardLinesInOrder) {
   // An older log is replaced, not continued.
   std::ofstream(program_folder_ / "debug.log") << "old run\r\n";

@@ -1,6 +1,13 @@
 #include "shell/settings.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
 
 #include "common/zq_registry.h"
 #include "temp_dir.h"
@@ -83,26 +90,70 @@ TEST_F(SettingsTest, LoadLastWithoutALastPageStartsEmpty) {
   EXPECT_EQ(home.CurrentAddress, "/h.html");
 }
 
-TEST_F(SettingsTest, ProgramListKeepsCountAsReadAndLeavesLaterEntriesAlone) {
-  WriteHive(
-      "[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile\\Programs]\n"
-      "\"Count\"=dword:00000002\n\"Prog0\"=\"/usr/bin/a\"\n\"Prog2\"=\"/usr/bin/c\"\n");
-  Settings s;
-  LoadSettings(store_, s);
-  ASSERT_EQ(s.ProgramCount, 2);
-  EXPECT_EQ(s.Programs, (std::vector<std::string>{"/usr/bin/a", ""}));
-  SaveSettings(store_, s, "/x");
-  std::string hive = Hive();
-  EXPECT_NE(hive.find("\"Prog1\"=\"\""), std::string::npos);
-  EXPECT_NE(hive.find("\"Prog2\"=\"/usr/bin/c\""), std::string::npos);
+TEST_F(SettingsTest, TheAllowListHoldsTheProgValuesThatExistBelowCount) {
+  struct Case {
+    const char* values;
+    std::vector<std::string> programs;
+    std::int32_t count;
+    std::vector<std::string> written;  // lines in the hive after the next save
+  };
+  const std::vector<Case> cases = {
+      // Entries at Count or above, left by a longer list, stay untouched.
+      {"\"Count\"=dword:00000002\n\"Prog0\"=\"/a\"\n\"Prog1\"=\"/b\"\n\"Prog2\"=\"/c\"\n", {"/a", "/b"}, 2,
+       {"\"Count\"=dword:00000002", "\"Prog0\"=\"/a\"", "\"Prog1\"=\"/b\"", "\"Prog2\"=\"/c\""}},
+      // An absurd Count sizes nothing: the list is what the file holds.
+      {"\"Count\"=dword:7fffffff\n\"Prog0\"=\"/a\"\n\"prog1\"=\"/b\"\n", {"/a", "/b"}, 2, {"\"Count\"=dword:00000002"}},
+      // Index order, gaps closed, names that are no index ignored.
+      {"\"Count\"=dword:00000004\n\"Prog3\"=\"/d\"\n\"Prog01\"=\"/x\"\n\"Prog0\"=\"/a\"\n", {"/a", "/d"}, 2,
+       {"\"Count\"=dword:00000002", "\"Prog0\"=\"/a\"", "\"Prog1\"=\"/d\""}},
+      // 0 or less is kept as read and written back unchanged.
+      {"\"Count\"=dword:fffffffd\n\"Prog0\"=\"/a\"\n", {}, -3, {"\"Count\"=dword:fffffffd", "\"Prog0\"=\"/a\""}},
+  };
+  for (const Case& c : cases) {
+    WriteHive(std::string("[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile\\Programs]\n") + c.values);
+    Settings s;
+    LoadSettings(store_, s);
+    EXPECT_EQ(s.Programs, c.programs) << c.values;
+    EXPECT_EQ(s.ProgramCount, c.count) << c.values;
+    SaveSettings(store_, s, "/x");
+    for (const std::string& line : c.written) EXPECT_NE(Hive().find(line + "\n"), std::string::npos) << line;
+  }
+}
 
-  WriteHive("[HKEY_CURRENT_USER\\Software\\Quorel\\Vantile\\Programs]\n\"Count\"=dword:fffffffd\n\"Prog0\"=\"/a\"\n");
-  Settings negative;
-  LoadSettings(store_, negative);
-  EXPECT_EQ(negative.ProgramCount, -3);
-  EXPECT_TRUE(negative.Programs.empty());
-  SaveSettings(store_, negative, "/x");
-  EXPECT_NE(Hive().find("\"Count\"=dword:fffffffd"), std::string::npos);
+TEST_F(SettingsTest, ASaveKilledAtAnyMomentLeavesTheOldSettingsOrTheNewWhole) {
+  auto version = [](const std::string& tag, int programs) {
+    Settings s;
+    s.HomePage = "/" + tag + ".html";
+    s.SourceEditor = tag;
+    for (int i = 0; i < programs; ++i) s.Programs.push_back("/" + tag + "/program" + std::to_string(i));
+    s.ProgramCount = programs;
+    return s;
+  };
+  const Settings old_settings = version("old", 60);
+  const Settings new_settings = version("new", 5);
+  SaveSettings(store_, old_settings, "/x");
+  std::mt19937 rng(20261207);
+  for (int round = 0; round < 25; ++round) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      RegistryStore store({dir_ / "settings", dir_ / "autostart"});
+      for (int i = 0;; ++i) SaveSettings(store, i % 2 ? old_settings : new_settings, "/x");
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng() % 20000));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    RegistryStore reread({dir_ / "settings", dir_ / "autostart"});
+    Settings loaded;
+    LoadSettings(reread, loaded);
+    const Settings& expected = loaded.HomePage == new_settings.HomePage ? new_settings : old_settings;
+    EXPECT_EQ(loaded.HomePage, expected.HomePage) << "round " << round;
+    EXPECT_EQ(loaded.SourceEditor, expected.SourceEditor) << "round " << round;
+    EXPECT_EQ(loaded.Programs, expected.Programs) << "round " << round;
+  }
+  // The next save clears away what the killed ones left half-written.
+  SaveSettings(store_, new_settings, "/x");
+  for (const auto& entry : std::filesystem::directory_iterator(dir_ / "settings"))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
 
 TEST_F(SettingsTest, RunAtStartupFollowsTheAutostartEntry) {

@@ -7,6 +7,7 @@
 #include "imagehelper/gtk/gtk_icon_platform.h"
 #include "imagehelper/icon_convert.h"
 #include "imagehelper/icon_source.h"
+#include "imagehelper/png_codec.h"
 #include "tests/imagehelper/test_support.h"
 
 namespace vantile {
@@ -33,16 +34,29 @@ TEST(GtkIconPlatform, ThemedIconsComeAtThirtyTwoPixelsWithTheirAlpha) {
 
 TEST(GtkIconPlatform, ScalableIconsAreRenderedAtThirtyTwo) {
   GtkIconPlatform platform;
-  const std::filesystem::path svg = "/usr/share/icons/hicolor/scalable/apps/vantile-test-never.svg";
   testing::TempDir dir;
-  const auto file = dir.path() / "square.svg";
+  const auto file = dir.path() / "circle.svg";
   std::ofstream(file) << "<svg xmlns='http://www.w3.org/2000/svg' width='128' height='128'>"
                          "<circle cx='64' cy='64' r='60' fill='#3070c0'/></svg>";
   auto icon = platform.LoadImageFile(file, 32);
   ASSERT_TRUE(icon);
   EXPECT_EQ(icon->width, 32);
   EXPECT_TRUE(SomePixelIsSoft(*icon));
-  EXPECT_FALSE(std::filesystem::exists(svg));
+  const std::uint8_t* centre = &icon->pixels[(16 * 32 + 16) * 4];
+  EXPECT_EQ((std::vector<int>{centre[0], centre[1], centre[2], centre[3]}), (std::vector<int>{0x30, 0x70, 0xc0, 255}));
+  EXPECT_EQ(icon->pixels[3], 0) << "outside the circle";
+}
+
+TEST(GtkIconPlatform, PngsComeOutAsOurOwnDecoderReadsThemInsideIcons) {
+  // What a desktop entry's Icon=file.png shows and what the same PNG inside
+  // an .ico shows must be the same pixels, 16-bit and gAMA files included.
+  GtkIconPlatform platform;
+  for (const char* name : {"ico/png16.png", "ico/png_gamma.png", "ico/adwaita_folder_32.png"}) {
+    auto themed = platform.LoadImageFile(testing::DataPath(name), 32);
+    auto ours = DecodePng(testing::ReadFile(testing::DataPath(name)));
+    ASSERT_TRUE(themed && ours) << name;
+    EXPECT_EQ(themed->pixels, ours->pixels) << name;
+  }
 }
 
 TEST(GtkIconPlatform, TextFilesGetATextIconThroughTheirContentType) {
