@@ -399,8 +399,9 @@ def write_page(desktop, html, name="page.html"):
 
 class LoopbackServer:
     """A web server on 127.0.0.1 for one test. `respond(path)` gives the
-    answer as (status, content type, body bytes); every requested path is
-    recorded in `paths`, in order."""
+    answer as (status, content type, body bytes), optionally followed by a
+    dict of further headers; every requested path is recorded in `paths`, in
+    order."""
 
     def __init__(self, respond):
         self.paths = []
@@ -409,8 +410,10 @@ class LoopbackServer:
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_GET(self):
                 outer.paths.append(self.path)
-                status, kind, body = respond(self.path)
+                status, kind, body, *extra = respond(self.path)
                 self.send_response(status)
+                for name, value in (extra[0] if extra else {}).items():
+                    self.send_header(name, value)
                 self.send_header("Content-Type", kind)
                 self.send_header("Content-Length", str(len(body)))
                 self.end_headers()
