@@ -5,7 +5,9 @@
 #include <gtk/gtk.h>
 
 #include <functional>
+#include <vector>
 
+#include "shell/panel_record.h"
 #include "shell/platform.h"
 
 namespace vantile {
@@ -24,9 +26,12 @@ class GtkDesktop : public Desktop {
   void SetCloseHandler(std::function<void()> handler) { close_handler_ = std::move(handler); }
 
   ScreenRect WorkArea() override;
-  // X11: unmaps or maps every top-level window of type
-  // _NET_WM_WINDOW_TYPE_DOCK. Wayland: a client cannot hide the panels;
-  // nothing happens (the maximised window is full screen there anyway).
+  // X11: hiding unmaps every top-level window of type
+  // _NET_WM_WINDOW_TYPE_DOCK that is mapped, and remembers them, also in the
+  // runtime folder; showing maps those again and no others. The first call
+  // also maps the panels a run that crashed left unmapped. Wayland: a client
+  // cannot hide the panels; nothing happens (the maximised window is full
+  // screen there anyway).
   void ShowTaskbar(bool visible) override;
   // Maximised is full screen on the primary monitor, so the window covers
   // the whole screen whatever the window manager's idea of the work area is
@@ -45,6 +50,10 @@ class GtkDesktop : public Desktop {
   GtkWidget* content_;
   std::function<void()> close_handler_;
   bool busy_ = false;
+  // Panels we unmapped, to map again; whether the record of a run that
+  // crashed has been looked at.
+  std::vector<HiddenPanel> hidden_panels_;
+  bool recovered_panels_ = false;
 };
 
 }  // namespace vantile

@@ -1,5 +1,7 @@
-// The limits that keep a page from taking the desktop away.
+// The limits that keep a page from taking the desktop away, and the record
+// that gives the panels back after a crash.
 #include "shell/page_limits.h"
+#include "shell/panel_record.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +64,14 @@ TEST(CrashRecovery, ReloadsAFewTimesThenShowsTheCrashPageAndCountsAfresh) {
     now += CrashRecovery::kCrashWindow;
     EXPECT_EQ(recovery.OnCrash(now), Action::Reload);
   }
+}
+
+TEST(PanelRecord, ReadsBackWhatItWroteAndSkipsWhatItCannotRead) {
+  const std::vector<HiddenPanel> panels = {{0x1e00003, 4242}, {0x2a00001, 0}};
+  EXPECT_EQ(ParsePanelRecord(FormatPanelRecord(panels)), panels);
+  EXPECT_EQ(ParsePanelRecord("12 34\nx 1\n56\n0 7\n78 -1 2\n\n90 1"),
+            (std::vector<HiddenPanel>{{12, 34}, {90, 1}}));
+  EXPECT_EQ(PanelRecordPath("host:10.0").filename(), "hidden-panels-host:10.0");
 }
 
 }  // namespace
