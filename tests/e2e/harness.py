@@ -196,16 +196,23 @@ class Desktop:
         return "IsViewable" in r.stdout
 
     def dock_windows(self):
-        """Every top-level window of type _NET_WM_WINDOW_TYPE_DOCK, mapped or not."""
+        """Every panel, mapped or not: a window of type _NET_WM_WINDOW_TYPE_DOCK
+        among the top-level windows and the window manager's clients (a panel
+        it manages sits inside its frame). The window manager's own
+        override-redirect helpers of that type are no panels."""
         r = self.run(["xwininfo", "-root", "-children"], check=False)
+        candidates = [int(line.split()[0], 16) for line in (l.strip() for l in r.stdout.splitlines())
+                      if line.startswith("0x")]
+        clients = self.run(["xprop", "-root", "_NET_CLIENT_LIST"], check=False).stdout
+        if "#" in clients:
+            candidates += [int(w.strip(), 16) for w in clients.split("#", 1)[1].split(",") if w.strip()]
         docks = []
-        for line in r.stdout.splitlines():
-            line = line.strip()
-            if not line.startswith("0x"):
-                continue
-            wid = int(line.split()[0], 16)
+        for wid in dict.fromkeys(candidates):
             t = self.run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_TYPE"], check=False).stdout
-            if "_NET_WM_WINDOW_TYPE_DOCK" in t:
+            if "_NET_WM_WINDOW_TYPE_DOCK" not in t:
+                continue
+            info = self.run(["xwininfo", "-id", str(wid)], check=False).stdout
+            if "Override Redirect State: yes" not in info:
                 docks.append(wid)
         return docks
 

@@ -79,6 +79,7 @@ class BridgeTest(SessionTestCase):
         time.sleep(1.5)
         probe = d.start([harness.build_path("tests", "e2e", "window_probe"), "drag", harness.file_uri(dropped),
                          "900", "100"], stdout=subprocess.PIPE)
+        self.addCleanup(probe.stdout.close)
         d.wait_for_window(name="^Drag Probe$")
         time.sleep(0.5)
         x, y, w, h = d.geometry(d.windows(name="^Drag Probe$")[0])

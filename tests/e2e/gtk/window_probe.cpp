@@ -4,9 +4,12 @@
 //   window_probe drag URI X Y    a window at X, Y whose label drags URI (a
 //                                link or a file) as text/uri-list
 //   window_probe dock            a panel window (type dock) that its program
-//                                keeps withdrawn (never mapped)
+//                                shows and then withdraws
 //
-// Prints the X11 id of its window once it exists, then runs until killed.
+// Prints the X11 id of its window once it is there (withdrawn), then runs
+// until killed.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
@@ -33,9 +36,9 @@ void PrintId(GtkWidget* window) {
 int main(int argc, char** argv) {
   gtk_init(&argc, &argv);
   const std::string mode = argc > 1 ? argv[1] : "";
-  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   if (mode == "drag" && argc == 5) {
     drag_uri = argv[2];
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWidget* box = gtk_event_box_new();
     gtk_container_add(GTK_CONTAINER(box), gtk_label_new("drag me"));
     gtk_container_add(GTK_CONTAINER(window), box);
@@ -46,15 +49,31 @@ int main(int argc, char** argv) {
     gtk_drag_source_add_uri_targets(box);
     g_signal_connect(box, "drag-data-get", G_CALLBACK(OnDragDataGet), nullptr);
     gtk_widget_show_all(window);
+    PrintId(window);
   } else if (mode == "dock") {
-    gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DOCK);
-    gtk_window_set_title(GTK_WINDOW(window), "Withdrawn Dock");
-    gtk_widget_realize(window);
+    // Plain Xlib: a GTK window mapped behind its back unmaps itself again,
+    // which would hide whether anyone mapped it.
+    Display* display = gdk_x11_get_default_xdisplay();
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = 0xff6600;
+    const Window dock = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 300, 30, 0, CopyFromParent,
+                                      InputOutput, CopyFromParent, CWBackPixel, &attributes);
+    const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    Atom dock_type = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(display, dock, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&dock_type), 1);
+    XStoreName(display, dock, "Withdrawn Dock");
+    // Shown, then withdrawn, as a panel its program hides.
+    XMapWindow(display, dock);
+    XSync(display, False);
+    g_usleep(300000);
+    XWithdrawWindow(display, dock, DefaultScreen(display));
+    XSync(display, False);
+    std::printf("%lu\n", static_cast<unsigned long>(dock));
+    std::fflush(stdout);
   } else {
     std::fprintf(stderr, "usage: window_probe drag URI X Y | window_probe dock\n");
     return 2;
   }
-  PrintId(window);
   gtk_main();
   return 0;
 }
