@@ -436,3 +436,18 @@ class LoopbackServer:
     def close(self):
         self.server.shutdown()
         self.server.server_close()
+
+
+class Site(LoopbackServer):
+    """A loopback server of the pages a test sets: serve(path, html), or
+    pages[path] = (status, content type, body[, headers]); anything else is
+    404."""
+
+    def __init__(self):
+        self.pages = {}
+        super().__init__(lambda path: self.pages.get(urllib.parse.urlsplit(path).path,
+                                                     (404, "text/plain", b"none")))
+
+    def serve(self, path, html):
+        self.pages[path] = (200, "text/html; charset=utf-8", html.encode())
+        return self.url + path

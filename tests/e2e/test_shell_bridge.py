@@ -25,16 +25,8 @@ class BridgeTest(SessionTestCase):
         d = self.desktop
         self.recorder, self.log = harness.write_recorder(d.tmp)
         self.alive, self.alive_log = harness.write_recorder(d.tmp, "alive.sh")
-        self.pages = {}
-        self.server = harness.LoopbackServer(self.respond)
+        self.server = harness.Site()
         self.addCleanup(self.server.close)
-
-    def respond(self, path):
-        return self.pages.get(urllib.parse.urlsplit(path).path, (404, "text/plain", b"none"))
-
-    def serve(self, path, html):
-        self.pages[path] = (200, "text/html; charset=utf-8", html.encode())
-        return self.server.url + path
 
     def start(self, body):
         """The user's own page: `body`, and a green area whose click proves
@@ -57,7 +49,7 @@ class BridgeTest(SessionTestCase):
 
     def test_new_windows_from_a_framed_page_cannot_replace_the_desktop(self):
         d = self.desktop
-        frame = self.serve("/frame.html", f"<html><head>{FRAME_STYLE}</head><body>"
+        frame = self.server.serve("/frame.html", f"<html><head>{FRAME_STYLE}</head><body>"
                            f"<a target='_blank' href=\"javascript:window.external.openFile('{self.recorder}', 'blank')\">js</a>"
                            "<a target='_blank' style='margin-top:50px' href='data:text/html,"
                            "<body style=background:red>replaced</body>'>data</a></body></html>")
@@ -95,7 +87,7 @@ class BridgeTest(SessionTestCase):
         d = self.desktop
         # Whatever the desktop's page could read of window.external, a frame
         # from elsewhere tries as the bridge's token.
-        frame = self.serve("/frame.html", "<html><body><script>"
+        frame = self.server.serve("/frame.html", "<html><body><script>"
                            "addEventListener('message', function (e) {"
                            "  var found = JSON.parse(e.data), answers = [];"
                            "  found.forEach(function (token) {"
@@ -106,7 +98,7 @@ class BridgeTest(SessionTestCase):
                            "  var x = new XMLHttpRequest();"
                            "  x.open('GET', '/report?' + encodeURIComponent(JSON.stringify(answers))); x.send();"
                            "});</script></body></html>")
-        self.pages["/report"] = (200, "text/plain", b"ok")
+        self.server.pages["/report"] = (200, "text/plain", b"ok")
         self.start(f"<iframe src='{frame}' onload='share(this)'></iframe><script>"
                    "function share(frame) {"
                    "  var text = '';"
@@ -121,8 +113,8 @@ class BridgeTest(SessionTestCase):
 
     def test_downloads_are_never_saved(self):
         d = self.desktop
-        self.pages["/report.bin"] = (200, "application/x-vantile-test", b"unknown type" * 100)
-        self.pages["/notes.txt"] = (200, "text/plain", b"attachment" * 100,
+        self.server.pages["/report.bin"] = (200, "application/x-vantile-test", b"unknown type" * 100)
+        self.server.pages["/notes.txt"] = (200, "text/plain", b"attachment" * 100,
                                     {"Content-Disposition": "attachment; filename=notes.txt"})
         self.start(f"<script>setTimeout(function () {{ location.href = '{self.server.url}/report.bin'; }}, 500);"
                    f"setTimeout(function () {{ location.href = '{self.server.url}/notes.txt'; }}, 1500);</script>")

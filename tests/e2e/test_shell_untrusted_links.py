@@ -6,7 +6,6 @@ for on PATH only."""
 import os
 import time
 import unittest
-import urllib.parse
 
 import harness
 from harness import SessionTestCase
@@ -22,14 +21,8 @@ class UntrustedLinkTest(SessionTestCase):
         super().setUp()
         d = self.desktop
         self.program, self.log = harness.write_recorder(d.tmp, "allowed.sh")
-        self.pages = {}
-        self.server = harness.LoopbackServer(
-            lambda path: self.pages.get(urllib.parse.urlsplit(path).path, (404, "text/plain", b"none")))
+        self.server = harness.Site()
         self.addCleanup(self.server.close)
-
-    def serve(self, path, html):
-        self.pages[path] = (200, "text/html; charset=utf-8", html.encode())
-        return self.server.url + path
 
     def start(self, home_page, env=None):
         d = self.desktop
@@ -45,10 +38,20 @@ class UntrustedLinkTest(SessionTestCase):
     def started(self):
         return sorted(args[0] for _, args in harness.recorded_runs(self.log))
 
+    def started_after_clicking_the_link(self):
+        """Clicks the big link at the top left once the page has had its
+        time, and gives what has been started."""
+        d = self.desktop
+        time.sleep(2)
+        d.click(200, 75)
+        d.wait_for(lambda: "clicked" in self.started(), 15, "the clicked link")
+        time.sleep(1)
+        return self.started()
+
     def test_a_framed_page_starts_something_only_when_clicked(self):
         d = self.desktop
-        self.pages["/redirect"] = (302, "text/plain", b"", {"Location": self.link("redirect")})
-        frame = self.serve("/frame.html", "<html><head>"
+        self.server.pages["/redirect"] = (302, "text/plain", b"", {"Location": self.link("redirect")})
+        frame = self.server.serve("/frame.html", "<html><head>"
                            f"<meta http-equiv='refresh' content='0;url={self.link('refresh')}'>{LINK_STYLE}</head><body>"
                            f"<a class='big' href='{self.link('clicked')}'>click</a>"
                            f"<iframe style='position:static' src='{self.link('frame-load')}'></iframe><script>"
@@ -65,25 +68,17 @@ class UntrustedLinkTest(SessionTestCase):
                                      "</script></body></html>")
         self.start(page)
         d.wait_for(lambda: "/redirect" in self.server.paths, 20, "the frame's last try")
-        time.sleep(2)
-        d.click(200, 75)
-        d.wait_for(lambda: "clicked" in self.started(), 15, "the clicked link")
-        time.sleep(1)
-        self.assertEqual(self.started(), ["clicked", "own-script"])
+        self.assertEqual(self.started_after_clicking_the_link(), ["clicked", "own-script"])
 
     def test_a_web_page_as_the_desktop_starts_something_only_when_clicked(self):
         d = self.desktop
-        page = self.serve("/desk.html", f"<html><head>{LINK_STYLE}</head><body>"
+        page = self.server.serve("/desk.html", f"<html><head>{LINK_STYLE}</head><body>"
                           f"<a class='big' href='{self.link('clicked')}'>click</a><script>"
                           f"setTimeout(function () {{ location.href = '{self.link('script')}'; }}, 300);"
                           "</script></body></html>")
         self.start(page)
         d.wait_for(lambda: "/desk.html" in self.server.paths, 20, "the web page")
-        time.sleep(2)
-        d.click(200, 75)
-        d.wait_for(lambda: self.started(), 15, "the clicked link")
-        time.sleep(1)
-        self.assertEqual(self.started(), ["clicked"])
+        self.assertEqual(self.started_after_clicking_the_link(), ["clicked"])
 
     def test_links_as_written_non_ascii_paths_and_a_bare_name_on_path_only(self):
         d = self.desktop
