@@ -268,7 +268,8 @@ bool WebKitBrowser::PassesGuard(const std::string& uri, const NavigationSource& 
 
 NavigationSource WebKitBrowser::SourceOf(WebKitNavigationAction* action, const std::string& uri) {
   NavigationSource source;
-  source.user_gesture = webkit_navigation_action_is_user_gesture(action);
+  source.user_gesture = webkit_navigation_action_is_user_gesture(action) &&
+                        webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED;
   source.redirect = webkit_navigation_action_is_redirect(action);
   source.only_local_documents = main_local_ && !foreign_documents_;
   source.local_schemes_checked = true;

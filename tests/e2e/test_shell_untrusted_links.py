@@ -11,7 +11,7 @@ import harness
 from harness import SessionTestCase
 
 LINK_STYLE = ("<style>body{margin:0;background:#234} iframe{position:absolute;left:0;top:0;width:400px;"
-              "height:300px;border:0} a.big{display:block;width:400px;height:150px;background:#fc6}</style>")
+              "height:300px;border:0} .big{display:block;width:400px;height:150px;background:#fc6}</style>")
 
 
 class UntrustedLinkTest(SessionTestCase):
@@ -72,12 +72,17 @@ class UntrustedLinkTest(SessionTestCase):
 
     def test_a_web_page_as_the_desktop_starts_something_only_when_clicked(self):
         d = self.desktop
+        # A click on something else, whose handler picks the address, is not
+        # a click on the link.
+        handler = f"{self.server.url}/?{self.link('handler')}"
         page = self.server.serve("/desk.html", f"<html><head>{LINK_STYLE}</head><body>"
-                          f"<a class='big' href='{self.link('clicked')}'>click</a><script>"
-                          f"setTimeout(function () {{ location.href = '{self.link('script')}'; }}, 300);"
-                          "</script></body></html>")
+                                 f"<a class='big' href='{self.link('clicked')}'>click</a>"
+                                 f"<div class='big' onclick=\"location.href = '{handler}'\">button</div><script>"
+                                 f"setTimeout(function () {{ location.href = '{self.link('script')}'; }}, 300);"
+                                 "</script></body></html>")
         self.start(page)
         d.wait_for(lambda: "/desk.html" in self.server.paths, 20, "the web page")
+        d.click(200, 225)
         self.assertEqual(self.started_after_clicking_the_link(), ["clicked"])
 
     def test_links_as_written_non_ascii_paths_and_a_bare_name_on_path_only(self):
