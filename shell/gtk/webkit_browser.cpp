@@ -285,10 +285,11 @@ NavigationSource WebKitBrowser::SourceOf(WebKitNavigationAction* action, const s
 void WebKitBrowser::OnFrameResponse(WebKitResponsePolicyDecision* decision) {
   // WebKit asks about the response of every document a frame loads; one
   // that is not local makes the page one of mixed trust until the main
-  // frame loads another document.
+  // frame loads another document. An about: document belongs to whoever
+  // made it, and a frame from elsewhere that makes one was noticed itself.
   if (webkit_response_policy_decision_is_main_frame_main_resource(decision)) return;
   const char* uri = webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision));
-  if (!IsLocalAddress(uri)) foreign_documents_ = true;
+  if (!IsLocalAddress(uri) && !(uri && g_ascii_strncasecmp(uri, "about:", 6) == 0)) foreign_documents_ = true;
 }
 
 gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
