@@ -27,9 +27,9 @@ struct NavigationSource {
   // The program itself asked: the start page, a menu command, a page the
   // user typed.
   bool program = false;
-  // The user clicked the link itself. Script that navigates while it runs
-  // because of a click (a button's handler) does not count: the page, not
-  // the user, chose where that goes.
+  // The user clicked the link itself. Script that navigates, or clicks a
+  // link, while it runs because of a click elsewhere does not count: the
+  // page, not the user, chose where that goes.
   bool user_gesture = false;
   // A server redirect led here.
   bool redirect = false;

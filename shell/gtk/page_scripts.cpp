@@ -77,9 +77,12 @@ constexpr const char* kBridgeTemplate = R"JS((function () {
 // Every frame. In a document that is not local, WebKit refuses launch: and
 // folder: addresses (they are local schemes), so a real click on such a link
 // is passed on to the window here instead; the guard lets it act because the
-// user clicked. Script can neither fake a trusted click nor reach this
-// world's channel. In every document, a page refresh that would go to such a
-// link is reported first, so the guard can refuse it.
+// user clicked. A real click on any other link that names one (an address
+// with "launch:" in it) is reported before WebKit asks about it, so the
+// guard can tell it from script that clicks a link itself. Script can
+// neither fake a trusted click nor reach this world's channel. In every
+// document, a page refresh that would go to such a link is reported first,
+// so the guard can refuse it.
 constexpr const char* kLinksTemplate = R"JS((function () {
   "use strict";
   var handlers = window.webkit && window.webkit.messageHandlers;
@@ -87,21 +90,24 @@ constexpr const char* kLinksTemplate = R"JS((function () {
   if (!channel) return;
   var linkScheme = /^(?:launch|folder):/i;
   var keyword = /(?:launch|folder):/i;
-  if (location.protocol !== "file:") {
-    window.addEventListener("click", function (e) {
-      if (!e.isTrusted || e.defaultPrevented || e.button !== 0) return;
-      var path = e.composedPath();
-      for (var i = 0; i < path.length; ++i) {
-        var node = path[i];
-        if (!(node instanceof HTMLAnchorElement || node instanceof HTMLAreaElement)) continue;
-        if (node.hasAttribute("href") && linkScheme.test(node.href)) {
-          e.preventDefault();
-          channel.postMessage({ kind: "click", url: node.href });
-        }
-        return;
+  var local = location.protocol === "file:";
+  window.addEventListener("click", function (e) {
+    if (!e.isTrusted || e.defaultPrevented || e.button !== 0) return;
+    var path = e.composedPath();
+    for (var i = 0; i < path.length; ++i) {
+      var node = path[i];
+      if (!(node instanceof HTMLAnchorElement || node instanceof HTMLAreaElement)) continue;
+      if (!node.hasAttribute("href")) return;
+      if (linkScheme.test(node.href)) {
+        if (local) return;
+        e.preventDefault();
+        channel.postMessage({ kind: "click", url: node.href });
+      } else if (keyword.test(node.href)) {
+        channel.postMessage({ kind: "clicked", url: node.href });
       }
-    });
-  }
+      return;
+    }
+  });
   function check(meta) {
     var equiv = meta.getAttribute("http-equiv");
     var content = meta.getAttribute("content");

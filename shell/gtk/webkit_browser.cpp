@@ -1,5 +1,6 @@
 #include "shell/gtk/webkit_browser.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -27,6 +28,8 @@ constexpr auto kNeverStartedLimit = std::chrono::seconds(10);
 // Page refreshes remembered per document; a page cannot grow the list
 // without bound.
 constexpr std::size_t kMaxRefreshes = 32;
+// Clicked links waiting for WebKit to ask about them.
+constexpr std::size_t kMaxClickedLinks = 8;
 
 bool EnvironmentFlag(const char* name) {
   const char* value = g_getenv(name);
@@ -268,8 +271,15 @@ bool WebKitBrowser::PassesGuard(const std::string& uri, const NavigationSource& 
 
 NavigationSource WebKitBrowser::SourceOf(WebKitNavigationAction* action, const std::string& uri) {
   NavigationSource source;
-  source.user_gesture = webkit_navigation_action_is_user_gesture(action) &&
-                        webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED;
+  // WebKit counts script that clicks a link during a user's click as the
+  // user's; only a real click on that very link, reported by the links
+  // world just before, counts here.
+  if (webkit_navigation_action_is_user_gesture(action) &&
+      webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED) {
+    const auto clicked = std::find(clicked_links_.begin(), clicked_links_.end(), ComparableAddress(uri));
+    source.user_gesture = clicked != clicked_links_.end();
+    if (source.user_gesture) clicked_links_.erase(clicked);
+  }
   source.redirect = webkit_navigation_action_is_redirect(action);
   source.only_local_documents = main_local_ && !foreign_documents_;
   source.local_schemes_checked = true;
@@ -353,6 +363,7 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       self->main_local_ = IsLocalAddress(webkit_web_view_get_uri(self->view_.get()));
       self->foreign_documents_ = false;
       self->refresh_contents_.clear();
+      self->clicked_links_.clear();
       self->dialog_flood_.Reset();
       break;
     }
@@ -383,6 +394,10 @@ void WebKitBrowser::OnLinkMessage(WebKitUserContentManager*, WebKitJavascriptRes
     source.local_schemes_checked = true;
     bool cancel = false;
     self->events_->WB_BeforeNavigate2(url, source, cancel);
+  } else if (kind == "clicked") {
+    // Kept until WebKit asks about the navigation, which comes next.
+    if (self->clicked_links_.size() >= kMaxClickedLinks) self->clicked_links_.erase(self->clicked_links_.begin());
+    self->clicked_links_.push_back(ComparableAddress(PropertyText(message, "url")));
   } else if (kind == "refresh" && self->refresh_contents_.size() < kMaxRefreshes) {
     self->refresh_contents_.push_back(PropertyText(message, "content"));
   }

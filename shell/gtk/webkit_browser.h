@@ -133,6 +133,9 @@ class WebKitBrowser : public Browser {
   bool main_local_ = false;
   bool foreign_documents_ = false;
   std::vector<std::string> refresh_contents_;
+  // Links the user really clicked that name a launch or folder link, until
+  // WebKit asks about them.
+  std::vector<std::string> clicked_links_;
   // The address the program itself asked for last and WebKit has not yet
   // put to the guard.
   std::string program_request_;

@@ -72,12 +72,13 @@ class UntrustedLinkTest(SessionTestCase):
 
     def test_a_web_page_as_the_desktop_starts_something_only_when_clicked(self):
         d = self.desktop
-        # A click on something else, whose handler picks the address, is not
-        # a click on the link.
-        handler = f"{self.server.url}/?{self.link('handler')}"
+        # A click on something else, whose handler clicks a link itself, is
+        # not a click on that link.
+        hidden = f"{self.server.url}/?{self.link('handler')}"
         page = self.server.serve("/desk.html", f"<html><head>{LINK_STYLE}</head><body>"
                                  f"<a class='big' href='{self.link('clicked')}'>click</a>"
-                                 f"<div class='big' onclick=\"location.href = '{handler}'\">button</div><script>"
+                                 f"<a id='hidden' href='{hidden}'></a>"
+                                 "<div class='big' onclick=\"document.getElementById('hidden').click()\">button</div><script>"
                                  f"setTimeout(function () {{ location.href = '{self.link('script')}'; }}, 300);"
                                  "</script></body></html>")
         self.start(page)
