@@ -119,6 +119,8 @@ class frmMain : public BrowserEvents {
 
   // BrowserEvents.
   void WB_BeforeNavigate2(const std::string& URL, bool& Cancel) override;
+  void WB_BeforeNavigate2(const std::string& URL, const NavigationSource& Source,
+                          bool& Cancel) override;
   int WBMessages_ShowMessage(const std::string& Prompt, std::int32_t Buttons,
                              const std::string& Title, const std::string& HelpFile,
                              std::int32_t Context) override;

@@ -13,6 +13,7 @@ constexpr std::string_view kFolder = "folder:";
 constexpr std::string_view kDir = "dir=";
 constexpr std::string_view kParam = "param=";
 constexpr const char* kFinished = "BeforeNavigate:Finished";
+constexpr const char* kRefused = "BeforeNavigate:Refused - ";
 
 // The value of `key` in the query: from the first occurrence of the key at or
 // after `from` (ignoring case) to the next "&" after it, or to the end.
@@ -25,18 +26,140 @@ std::string QueryValue(const std::string& rest, std::size_t from, std::string_vi
   return rest.substr(begin, end - begin);
 }
 
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The byte of the escape "%XY" at `at`, or -1 when there is none there.
+int EscapedByte(std::string_view text, std::size_t at) {
+  if (at + 2 >= text.size() || text[at] != '%') return -1;
+  const int high = HexValue(text[at + 1]);
+  const int low = HexValue(text[at + 2]);
+  return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+// Every "%XY" escape decoded, for comparing two spellings of one address.
+std::string DecodeAllEscapes(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const int byte = EscapedByte(text, i);
+    if (byte < 0) {
+      out.push_back(text[i]);
+    } else {
+      out.push_back(static_cast<char>(byte));
+      i += 2;
+    }
+  }
+  return out;
+}
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+// The link form `url` holds: where its keyword starts, or npos for an
+// ordinary address. A launch link wins over a folder link.
+std::size_t LinkKeyword(std::string_view url) {
+  if (std::size_t p = FindIgnoreCase(url, kLaunch); p != std::string_view::npos) return p;
+  return FindIgnoreCase(url, kFolder);
+}
+
+// Why `source` may not trigger the link at `url`; empty when it may.
+std::string RefusalReason(std::string_view url, const NavigationSource& source) {
+  if (source.redirect) return "a server redirect";
+  if (source.client_pull) return "a page refresh";
+  if (source.program || source.user_gesture || source.only_local_documents) return {};
+  if (source.local_schemes_checked && (StartsWithIgnoreCase(url, kLaunch) || StartsWithIgnoreCase(url, kFolder))) {
+    return {};
+  }
+  return "not clicked, and a document from elsewhere may have asked";
+}
+
 }  // namespace
+
+std::string DecodeUtf8Escapes(std::string_view url) {
+  std::string out;
+  out.reserve(url.size());
+  for (std::size_t i = 0; i < url.size();) {
+    const int lead = EscapedByte(url, i);
+    // The length of the character a lead byte starts, and the range its
+    // second byte must fall in (no overlong forms, no surrogates, nothing
+    // past U+10FFFF); everything else is kept as written.
+    int length = 0, second_low = 0x80, second_high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      if (lead == 0xE0) second_low = 0xA0;
+      if (lead == 0xED) second_high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      if (lead == 0xF0) second_low = 0x90;
+      if (lead == 0xF4) second_high = 0x8F;
+    }
+    std::string bytes;
+    for (int k = 0; k < length; ++k) {
+      const int byte = EscapedByte(url, i + 3 * static_cast<std::size_t>(k));
+      const int low = k == 1 ? second_low : 0x80;
+      const int high = k == 1 ? second_high : 0xBF;
+      if (k > 0 && (byte < low || byte > high)) break;
+      bytes.push_back(static_cast<char>(byte));
+    }
+    if (length > 0 && bytes.size() == static_cast<std::size_t>(length)) {
+      out += bytes;
+      i += 3 * static_cast<std::size_t>(length);
+    } else {
+      out.push_back(url[i]);
+      ++i;
+    }
+  }
+  return out;
+}
+
+NewWindowPlace DecideNewWindow(std::string_view url, const NavigationSource& source) {
+  if (url.empty()) return NewWindowPlace::Nowhere;
+  if (StartsWithIgnoreCase(url, "http://") || StartsWithIgnoreCase(url, "https://")) {
+    return NewWindowPlace::UserBrowser;
+  }
+  // javascript:, data:, blob:, about: ... in the desktop's place would run in,
+  // or replace, the user's page: only that page itself may ask for it.
+  if (source.program || source.only_local_documents) return NewWindowPlace::ThisView;
+  if (source.local_schemes_checked && StartsWithIgnoreCase(url, "file:")) return NewWindowPlace::ThisView;
+  return NewWindowPlace::Nowhere;
+}
+
+bool IsRefreshTarget(std::string_view url, const std::vector<std::string>& refresh_contents) {
+  const std::size_t keyword = LinkKeyword(url);
+  if (keyword == std::string_view::npos) return false;
+  const std::string link = DecodeAllEscapes(url.substr(keyword));
+  return std::any_of(refresh_contents.begin(), refresh_contents.end(), [&](const std::string& content) {
+    return FindIgnoreCase(DecodeAllEscapes(content), link) != std::string::npos;
+  });
+}
 
 std::string GuardStartLine(std::string_view url) {
   return "BeforeNavigate:Start - " + std::string(url);
 }
 
-GuardDecision DecideNavigation(std::string_view url, const std::vector<std::string>& programs,
-                               std::int32_t program_count) {
+GuardDecision DecideNavigation(std::string_view raw_url, const std::vector<std::string>& programs,
+                               std::int32_t program_count, const NavigationSource& source) {
   GuardDecision decision;
   // Addresses this short cannot hold either link form; they pass without a
   // closing log line.
-  if (url.size() < 4) return decision;
+  if (raw_url.size() < 4) return decision;
+  const std::string decoded = DecodeUtf8Escapes(raw_url);
+  const std::string_view url = decoded;
+
+  if (LinkKeyword(url) != std::string_view::npos) {
+    if (std::string reason = RefusalReason(url, source); !reason.empty()) {
+      decision.cancel = true;
+      decision.log_lines.push_back(kRefused + reason);
+      return decision;
+    }
+  }
 
   if (std::size_t p = FindIgnoreCase(url, kLaunch); p != std::string_view::npos) {
     // Only these three decodings, in this order: a page author writes paths

@@ -3,8 +3,14 @@
 // "folder:" links open a folder in the file manager. Both are always cancelled,
 // so the desktop page stays on screen. Everything else is left to the browser.
 //
-// The decision is a pure function of the address and the allow-list, so the
-// link forms can be tested as a table; frmMain carries it out.
+// The decision is a pure function of the address, the allow-list and what the
+// browser could tell about who asked, so the link forms and the rules about
+// untrusted documents can be tested as tables; frmMain carries it out.
+//
+// Who may trigger a link: the user's own local page may, by any route (a
+// click, script, a frame it loads). Any other document (a web page, a frame
+// from elsewhere) may only when the user clicked; a server redirect and a
+// page refresh never may.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +19,39 @@
 #include <vector>
 
 namespace vantile {
+
+// What the browser could tell about the navigation and the document that
+// asked for it. The browser does not say which frame asked, so trust rests on
+// these facts.
+struct NavigationSource {
+  // The program itself asked: the start page, a menu command, a page the
+  // user typed.
+  bool program = false;
+  // The user clicked the link itself. Script that navigates, or clicks a
+  // link, while it runs because of a click elsewhere does not count: the
+  // page, not the user, chose where that goes.
+  bool user_gesture = false;
+  // A server redirect led here.
+  bool redirect = false;
+  // A page refresh (<meta http-equiv="refresh">) led here. Client pull is
+  // always off (DLCTL_NO_CLIENTPULL), so it never triggers a link.
+  bool client_pull = false;
+  // Every document in the view is local: the main frame shows a file:
+  // document and no document from elsewhere has been loaded into any of its
+  // frames since, so whichever document asked is the user's own.
+  bool only_local_documents = false;
+  // The browser lets only local documents ask for launch:, folder: and file:
+  // addresses, so such an address that reaches the guard was asked for by a
+  // local document even when the page also holds documents from elsewhere.
+  bool local_schemes_checked = false;
+
+  // The program's own navigations and the tests of the link forms.
+  static NavigationSource Program() {
+    NavigationSource source;
+    source.program = true;
+    return source;
+  }
+};
 
 struct GuardDecision {
   enum class Action {
@@ -37,8 +76,28 @@ struct GuardDecision {
 std::string GuardStartLine(std::string_view url);
 
 // The decision of `WB_BeforeNavigate2` for the navigation to `url`. `programs` is the allow-list;
-// only its first `program_count` entries count.
+// only its first `program_count` entries count. A launch or folder link that
+// `source` may not trigger is cancelled, starts nothing and logs why.
 GuardDecision DecideNavigation(std::string_view url, const std::vector<std::string>& programs,
-                               std::int32_t program_count);
+                               std::int32_t program_count,
+                               const NavigationSource& source = NavigationSource::Program());
+
+// WebKit hands over addresses percent-encoded; a page that wrote
+// /home/josé arrives as /home/jos%C3%A9. This gives back every escaped
+// UTF-8 character as the page wrote it and leaves ASCII escapes (%20, %5C,
+// %2F ...) and anything that is not valid UTF-8 exactly as they were, so the
+// link rules see what the page's author wrote.
+std::string DecodeUtf8Escapes(std::string_view url);
+
+// Where a request for a new window goes. There is one window: a web address
+// opens in the user's browser; anything else may replace the desktop only
+// when the user's own local page asked.
+enum class NewWindowPlace { UserBrowser, ThisView, Nowhere };
+NewWindowPlace DecideNewWindow(std::string_view url, const NavigationSource& source);
+
+// Whether `url` is where a page refresh is about to go: one of
+// `refresh_contents` (the content of <meta http-equiv="refresh"> elements the
+// page holds) names the same launch or folder link.
+bool IsRefreshTarget(std::string_view url, const std::vector<std::string>& refresh_contents);
 
 }  // namespace vantile

@@ -6,23 +6,20 @@
 
 namespace vantile {
 
-namespace {
-
-// Show command SW_SHOWNORMAL, used for everything the guard starts.
-constexpr std::int32_t kShowNormal = 1;
-
-}  // namespace
-
 void frmMain::WB_BeforeNavigate2(const std::string& URL, bool& Cancel) {
+  WB_BeforeNavigate2(URL, NavigationSource::Program(), Cancel);
+}
+
+void frmMain::WB_BeforeNavigate2(const std::string& URL, const NavigationSource& Source,
+                                 bool& Cancel) {
   LogInfo(GuardStartLine(URL));
-  GuardDecision decision = DecideNavigation(URL, state_.Programs, state_.ProgramCount);
+  GuardDecision decision = DecideNavigation(URL, state_.Programs, state_.ProgramCount, Source);
   for (const std::string& line : decision.log_lines) LogInfo(line);
 
   // Failures are never shown to the user; the debug log says what failed.
   switch (decision.action) {
     case GuardDecision::Action::Launch:
-      if (!platform_.shell.Open(decision.program, decision.parameters, decision.directory,
-                                kShowNormal)) {
+      if (!platform_.shell.Launch(decision.program, decision.parameters, decision.directory)) {
         LogError("BeforeNavigate:Launch Failed - " + decision.program);
       }
       break;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/owner_window.h"
+#include "shell/navigation_guard.h"
 
 namespace vantile {
 
@@ -22,6 +23,11 @@ class BrowserEvents {
   // Every navigation (main frame, frames, new-window requests) passes here
   // before it starts; setting Cancel stops it and leaves the page as it was.
   virtual void WB_BeforeNavigate2(const std::string& URL, bool& Cancel) = 0;
+  // The same, with what the browser could tell about who asked: a launch or
+  // folder link from a document that is not the user's own page acts only on
+  // a click. The form above is the program's own navigation.
+  virtual void WB_BeforeNavigate2(const std::string& URL, const NavigationSource& Source,
+                                  bool& Cancel) = 0;
   // alert() and confirm(): returns the button pressed (IDOK 1, IDCANCEL 2 ...).
   virtual int WBMessages_ShowMessage(const std::string& Prompt, std::int32_t Buttons,
                                      const std::string& Title, const std::string& HelpFile,
@@ -92,6 +98,10 @@ class Shell {
   // are returned for the debug log only.
   virtual bool Open(const std::string& file, const std::string& parameters,
                     const std::string& directory, std::int32_t show) = 0;
+  // A launch link's allow-list entry: as Open, except that a relative entry
+  // is looked for only on PATH, never in `directory` or the current folder.
+  virtual bool Launch(const std::string& program, const std::string& parameters,
+                      const std::string& directory) = 0;
   // The user's file manager showing `folder`.
   virtual bool OpenFolder(const std::string& folder) = 0;
   // The desktop's settings program.

@@ -3,8 +3,13 @@
 // the default application that GIO finds through the XDG MIME associations.
 #include "common/gtk/gio_launcher.h"
 
+#include <fcntl.h>
 #include <gio/gio.h>
+#include <signal.h>
+#include <spawn.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <algorithm>
 #include <array>
@@ -40,10 +45,35 @@ bool IsRunnableFile(const fs::path& path) {
          magic[3] == 'F';
 }
 
-// The child leaves our session so that it outlives us and is not hit by
-// signals sent to our process group (it is a program the user started, not
-// a helper of ours).
-void DetachChild(gpointer) { setsid(); }
+// Owners of posix_spawn's two setting records.
+struct SpawnActions {
+  posix_spawn_file_actions_t value;
+  SpawnActions() { posix_spawn_file_actions_init(&value); }
+  ~SpawnActions() { posix_spawn_file_actions_destroy(&value); }
+};
+struct SpawnAttributes {
+  posix_spawnattr_t value;
+  SpawnAttributes() { posix_spawnattr_init(&value); }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&value); }
+};
+
+// `name` on PATH: only folders PATH names by absolute path count. An empty
+// or relative entry would mean the current folder, which is wherever we were
+// started from, not a place the user put programs.
+std::string FindOnPath(const std::string& name) {
+  const char* path = g_getenv("PATH");
+  std::string_view rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (!rest.empty()) {
+    const std::size_t colon = rest.find(':');
+    const std::string folder(rest.substr(0, colon));
+    rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    if (folder.empty() || folder.front() != '/') continue;
+    const fs::path candidate = fs::path(folder) / name;
+    std::error_code ec;
+    if (fs::is_regular_file(candidate, ec) && access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  return {};
+}
 
 std::string SchemeOf(const std::string& text) {
   const char* scheme = g_uri_peek_scheme(text.c_str());
@@ -113,9 +143,8 @@ LaunchResult StartProgram(const std::string& program, const std::string& paramet
                           const std::string& directory) {
   std::string resolved = program;
   if (program.find('/') == std::string::npos) {
-    GCharPtr found(g_find_program_in_path(program.c_str()));
-    if (!found) return Fail("start " + program + ": not found on PATH");
-    resolved = found.get();
+    resolved = FindOnPath(program);
+    if (resolved.empty()) return Fail("start " + program + ": not found on PATH");
   }
   const auto arguments = SplitCommandLine(parameters);
   if (!arguments) return Fail("start " + program + ": unterminated quote in parameters: " + parameters);
@@ -129,13 +158,43 @@ LaunchResult StartProgram(const std::string& program, const std::string& paramet
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  GError* raw = nullptr;
-  const gboolean started = g_spawn_async(directory.empty() ? nullptr : directory.c_str(), argv.data(),
-                                         nullptr, G_SPAWN_STDIN_FROM_DEV_NULL, DetachChild, nullptr,
-                                         nullptr, &raw);
-  GErrorPtr error(raw);
-  if (!started) return Fail("start " + resolved + ": " + ErrorText(error));
+  // posix_spawn rather than g_spawn or execvp: their fallback hands a file
+  // the kernel refuses to run (no valid program, no "#!" line) to /bin/sh,
+  // which would run its lines. Here such a file fails with ENOEXEC; a "#!"
+  // script still runs through its interpreter, started by the kernel.
+  SpawnActions actions;
+  posix_spawn_file_actions_addopen(&actions.value, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions.value, directory.c_str());
+  posix_spawn_file_actions_addclosefrom_np(&actions.value, STDERR_FILENO + 1);
+  // The child leaves our session so that it outlives us and is not hit by
+  // signals sent to our process group (it is a program the user started,
+  // not a helper of ours), and starts with default signal handling.
+  SpawnAttributes attributes;
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attributes.value, &none);
+  posix_spawnattr_setsigdefault(&attributes.value, &all);
+  posix_spawnattr_setflags(&attributes.value, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  pid_t pid = 0;
+  const int failed = posix_spawn(&pid, resolved.c_str(), &actions.value, &attributes.value, argv.data(), environ);
+  if (failed != 0) return Fail("start " + resolved + ": " + std::strerror(failed));
+  // Reaped from the main loop when it ends, so no zombie stays behind.
+  g_child_watch_add(pid, [](GPid child, gint, gpointer) { g_spawn_close_pid(child); }, nullptr);
   return Ok();
+}
+
+LaunchResult OpenListedProgram(const std::string& entry, const std::string& parameters,
+                               const std::string& directory) {
+  if (entry.empty()) return Fail("start: nothing to start");
+  if (!SchemeOf(entry).empty() || entry.front() == '/') return OpenTarget(entry, parameters, directory);
+  // A relative entry must not be found in the link's folder (dir= is part of
+  // the link, written by whoever wrote the page) nor in ours.
+  if (entry.find('/') != std::string::npos) {
+    return Fail("start " + entry + ": a relative path names no program; list the full path");
+  }
+  return StartProgram(entry, parameters, directory);
 }
 
 LaunchResult OpenTarget(const std::string& target, const std::string& parameters,

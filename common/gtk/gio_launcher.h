@@ -37,8 +37,17 @@ LaunchResult OpenTarget(const std::string& target, const std::string& parameters
 bool IsStartableProgram(const std::filesystem::path& path);
 
 // Starts `program` directly (see OpenTarget) without looking at defaults.
+// A name without a "/" is looked for only in the folders PATH names by
+// absolute path. A file the kernel will not run (not a valid program, no "#!"
+// line) fails; nothing is ever handed to /bin/sh.
 LaunchResult StartProgram(const std::string& program, const std::string& parameters,
                           const std::string& directory);
+
+// A launch link's allow-list entry, opened as OpenTarget does, except that a
+// relative entry is never looked for in `directory` or the current folder: a
+// bare name is found on PATH only, and a relative path with a "/" fails.
+LaunchResult OpenListedProgram(const std::string& entry, const std::string& parameters,
+                               const std::string& directory);
 
 // Shows `folder` in the user's file manager: the default application for
 // inode/directory. An empty folder means the home folder.

@@ -8,8 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "common/file_util.h"
 #include "common/gtk/glib_util.h"
 #include "common/gtk/owner_window_gtk.h"
+#include "shell/panel_record.h"
 
 namespace vantile {
 
@@ -72,6 +74,34 @@ std::vector<Window> DockWindows(Display* display) {
   return docks;
 }
 
+std::int64_t WindowPid(Display* display, Window window) {
+  Atom actual_type = None;
+  int actual_format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* raw = nullptr;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                         &actual_type, &actual_format, &count, &remaining, &raw) != Success) {
+    return 0;
+  }
+  std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
+  if (!data || actual_format != 32 || count != 1) return 0;
+  return static_cast<std::int64_t>(*reinterpret_cast<const unsigned long*>(data.get()));
+}
+
+bool IsMapped(Display* display, Window window) {
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(display, window, &attributes) && attributes.map_state != IsUnmapped;
+}
+
+// Whether the panel we unmapped is still that window: a window id can be
+// reused by another program's window once the panel is gone.
+bool IsSamePanel(Display* display, const HiddenPanel& panel) {
+  const auto window = static_cast<Window>(panel.window);
+  return IsDock(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False),
+                XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False)) &&
+         WindowPid(display, window) == panel.pid;
+}
+
 }  // namespace
 
 GtkDesktop::GtkDesktop(GtkWidget* content)
@@ -115,22 +145,46 @@ void GtkDesktop::ShowTaskbar(bool visible) {
   GdkDisplay* gdk_display = gtk_widget_get_display(GTK_WIDGET(window_));
   if (!GDK_IS_X11_DISPLAY(gdk_display)) return;
   Display* display = gdk_x11_display_get_xdisplay(gdk_display);
+  const std::filesystem::path record = PanelRecordPath(gdk_display_get_name(gdk_display));
   // Listen for the work area before the panels come back: the window
   // manager shrinks it as soon as it sees their struts, and a change that
   // comes before we listen would never be seen.
   if (visible) work_area_watch_->Follow();
   // A panel may go away between the listing and the call; that is no error.
   gdk_x11_display_error_trap_push(gdk_display);
-  for (Window dock : DockWindows(display)) {
-    if (visible) {
-      XMapWindow(display, dock);
-    } else {
+  if (!recovered_panels_) {
+    // Panels a run that crashed left unmapped come back first.
+    recovered_panels_ = true;
+    std::string text;
+    if (ReadWholeFile(record, text)) {
+      for (const HiddenPanel& panel : ParsePanelRecord(text)) {
+        if (IsSamePanel(display, panel)) XMapWindow(display, static_cast<Window>(panel.window));
+      }
+    }
+  }
+  if (visible) {
+    for (const HiddenPanel& panel : hidden_panels_) {
+      if (IsSamePanel(display, panel)) XMapWindow(display, static_cast<Window>(panel.window));
+    }
+    hidden_panels_.clear();
+  } else {
+    for (Window dock : DockWindows(display)) {
+      // Only panels that show now: one its own program withdrew stays so.
+      if (!IsMapped(display, dock)) continue;
       XUnmapWindow(display, dock);
+      hidden_panels_.push_back({dock, WindowPid(display, dock)});
     }
   }
   XSync(display, False);
   gdk_x11_display_error_trap_pop_ignored(gdk_display);
   if (!visible) work_area_watch_->Stop();
+  std::error_code ec;
+  if (hidden_panels_.empty()) {
+    std::filesystem::remove(record, ec);
+  } else {
+    std::filesystem::create_directories(record.parent_path(), ec);
+    ReplaceFileAtomically(record, FormatPanelRecord(hidden_panels_));
+  }
 }
 
 void GtkDesktop::SetWindowState(WindowState state) {

@@ -6,9 +6,11 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "shell/gtk/work_area_watch.h"
 #include "shell/gtk/desktop_surface.h"
+#include "shell/panel_record.h"
 #include "shell/platform.h"
 
 namespace vantile {
@@ -31,9 +33,12 @@ class GtkDesktop : public Desktop {
   void SetCloseHandler(std::function<void()> handler) { close_handler_ = std::move(handler); }
 
   ScreenRect WorkArea() override;
-  // X11: unmaps or maps every top-level window of type
-  // _NET_WM_WINDOW_TYPE_DOCK. Wayland: a client cannot hide the panels;
-  // nothing happens (the maximised window covers them there anyway).
+  // X11: hiding unmaps every top-level window of type
+  // _NET_WM_WINDOW_TYPE_DOCK that is mapped, and remembers them, also in the
+  // runtime folder; showing maps those again and no others. The first call
+  // also maps the panels a run that crashed left unmapped. Wayland: a client
+  // cannot hide the panels; nothing happens (the maximised window covers them
+  // there anyway).
   void ShowTaskbar(bool visible) override;
   // Maximised covers the whole primary monitor, whatever the window
   // manager's idea of the work area is while the panels are being unmapped:
@@ -60,6 +65,10 @@ class GtkDesktop : public Desktop {
   bool busy_ = false;
   // Puts the window back on the work area while mapped panels take their space.
   std::unique_ptr<WorkAreaWatch> work_area_watch_;
+  // Panels we unmapped, to map again; whether the record of a run that
+  // crashed has been looked at.
+  std::vector<HiddenPanel> hidden_panels_;
+  bool recovered_panels_ = false;
 };
 
 }  // namespace vantile

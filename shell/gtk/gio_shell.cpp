@@ -54,6 +54,11 @@ bool GioShell::Open(const std::string& file, const std::string& parameters, cons
   return Report(OpenTarget(file, parameters, directory));
 }
 
+bool GioShell::Launch(const std::string& program, const std::string& parameters,
+                      const std::string& directory) {
+  return Report(OpenListedProgram(program, parameters, directory));
+}
+
 bool GioShell::OpenFolder(const std::string& folder) { return Report(OpenFolderWindow(folder)); }
 
 bool GioShell::OpenControlPanel() { return Report(OpenSettingsProgram()); }

@@ -11,6 +11,8 @@ class GioShell : public Shell {
   // `show` (a window show command) has no counterpart and is ignored.
   bool Open(const std::string& file, const std::string& parameters, const std::string& directory,
             std::int32_t show) override;
+  bool Launch(const std::string& program, const std::string& parameters,
+              const std::string& directory) override;
   bool OpenFolder(const std::string& folder) override;
   bool OpenControlPanel() override;
   std::vector<std::string> LocalDrives() override;

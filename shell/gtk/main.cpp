@@ -59,14 +59,18 @@ class MainWindowGlue {
   // activate step runs as soon as the loop starts: the window is shown from
   // the moment it is asked to be, and the page starts loading while the
   // window manager maps it.
+  // A close already asked for (during start-up's settle passes) shows
+  // nothing; the loop runs only to carry it out.
   void ShowAndRun() {
-    desktop_.Show();
-    activate_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
-      auto* glue = static_cast<MainWindowGlue*>(data);
-      glue->activate_idle_ = 0;
-      if (!glue->close_requested_) glue->form_.Form_Activate();
-      return G_SOURCE_REMOVE;
-    }, this);
+    if (!close_requested_) {
+      desktop_.Show();
+      activate_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
+        auto* glue = static_cast<MainWindowGlue*>(data);
+        glue->activate_idle_ = 0;
+        if (!glue->close_requested_) glue->form_.Form_Activate();
+        return G_SOURCE_REMOVE;
+      }, this);
+    }
     g_main_loop_run(loop_.get());
   }
 
@@ -147,6 +151,10 @@ int Run(const std::string& argument_text) {
   MainWindowGlue glue(form, browser, desktop, dialogs, menu);
 
   if (!form.Form_Load(argument_text)) return 0;
+  // A close request handled during start-up's settle passes has run the
+  // shutdown already, and its quit found no loop to end: leave now rather
+  // than start one that nothing would end.
+  if (form.unloaded()) return 0;
   // Without a home page a person may not know where to go from the empty
   // view; the note says, until the first page loads.
   FirstRunNote note(desktop.overlay(), WEBKIT_WEB_VIEW(browser.widget()));

@@ -1,41 +1,133 @@
 #include "shell/gtk/page_scripts.h"
 
+#include <sys/random.h>
+
+#include <cerrno>
+#include <cstdio>
+
 namespace vantile {
 
 namespace {
 
-// Runs before any script of the page, so the page cannot replace the
-// functions it captures. The token lives only in this closure.
+// Names of the two DOM events between the page's world and the bridge.
+constexpr const char* kCallEvent = "vantile-external-call";
+constexpr const char* kReplyEvent = "vantile-external-reply";
+constexpr std::string_view kDrivesQuestionSuffix = ":getLocalDrives";
+
+// Runs before any script of the page, so the page cannot replace what it
+// captures. There is nothing secret here: what it sends can only ever come
+// from the main frame's own local document, the only one it runs in.
 constexpr const char* kExternalTemplate = R"JS((function () {
   "use strict";
   if (window.top !== window || location.protocol !== "file:") return;
-  var handlers = window.webkit && window.webkit.messageHandlers;
-  var channel = handlers && handlers.@CHANNEL@;
-  if (!channel) return;
-  var token = "@TOKEN@";
-  var post = channel.postMessage.bind(channel);
-  var ask = window.prompt.bind(window);
-  var String_ = String, Number_ = Number;
+  var doc = document;
+  var dispatch = EventTarget.prototype.dispatchEvent;
+  var listen = EventTarget.prototype.addEventListener;
+  var Event_ = CustomEvent, String_ = String, Number_ = Number, stringify = JSON.stringify;
+  var answer = "";
+  listen.call(doc, "@REPLY@", function (e) { answer = typeof e.detail === "string" ? e.detail : ""; });
   function text(v) { return v === undefined || v === null ? "" : String_(v); }
-  function send(command, a, b, c, n) {
-    post({ token: token, command: command, a: text(a), b: text(b), c: text(c), n: n | 0 });
+  function call(command, a, b, c, n) {
+    answer = "";
+    var detail = stringify({ command: command, a: text(a), b: text(b), c: text(c), n: n | 0 });
+    dispatch.call(doc, new Event_("@CALL@", { detail: detail }));
+    return answer;
   }
   var external = Object.freeze({
     openFile: function (sFile, sParams, sDir, showFormat) {
-      send("openFile", sFile, sParams, sDir, showFormat === undefined ? 1 : Number_(showFormat));
+      call("openFile", sFile, sParams, sDir, showFormat === undefined ? 1 : Number_(showFormat));
     },
-    openFolder: function (sFolder) { send("openFolder", sFolder); },
-    openControlPanel: function () { send("openControlPanel"); },
-    getLocalDrives: function () {
-      var answer = ask("@QUESTION@");
-      return answer === null ? "" : answer;
-    }
+    openFolder: function (sFolder) { call("openFolder", sFolder); },
+    openControlPanel: function () { call("openControlPanel"); },
+    getLocalDrives: function () { return call("getLocalDrives"); }
   });
   try {
     Object.defineProperty(window, "external", { value: external, writable: false, configurable: false, enumerable: true });
   } catch (e) {
     window.external = external;
   }
+})();
+)JS";
+
+// The isolated world: page script never runs here, so the token and the
+// channel stay out of its reach.
+constexpr const char* kBridgeTemplate = R"JS((function () {
+  "use strict";
+  if (window.top !== window || location.protocol !== "file:") return;
+  var handlers = window.webkit && window.webkit.messageHandlers;
+  var channel = handlers && handlers.@CHANNEL@;
+  if (!channel) return;
+  var token = "@TOKEN@";
+  function text(v) { return typeof v === "string" ? v : ""; }
+  document.addEventListener("@CALL@", function (e) {
+    var call = null;
+    try { call = JSON.parse(text(e.detail)); } catch (error) { return; }
+    if (!call || typeof call !== "object") return;
+    if (call.command === "getLocalDrives") {
+      var drives = prompt("@MARKER@" + token + "@SUFFIX@");
+      document.dispatchEvent(new CustomEvent("@REPLY@", { detail: drives === null ? "" : String(drives) }));
+      return;
+    }
+    channel.postMessage({ token: token, command: text(call.command), a: text(call.a), b: text(call.b),
+                          c: text(call.c), n: typeof call.n === "number" ? call.n | 0 : 0 });
+  });
+})();
+)JS";
+
+// Every frame. In a document that is not local, WebKit refuses launch: and
+// folder: addresses (they are local schemes), so a real click on such a link
+// is passed on to the window here instead; the guard lets it act because the
+// user clicked. A real click on any other link that names one (an address
+// with "launch:" in it) is reported before WebKit asks about it, so the
+// guard can tell it from script that clicks a link itself. Script can
+// neither fake a trusted click nor reach this world's channel. In every
+// document, a page refresh that would go to such a link is reported first,
+// so the guard can refuse it.
+constexpr const char* kLinksTemplate = R"JS((function () {
+  "use strict";
+  var handlers = window.webkit && window.webkit.messageHandlers;
+  var channel = handlers && handlers.@LINKS@;
+  if (!channel) return;
+  var linkScheme = /^(?:launch|folder):/i;
+  var keyword = /(?:launch|folder):/i;
+  var local = location.protocol === "file:";
+  window.addEventListener("click", function (e) {
+    if (!e.isTrusted || e.defaultPrevented || e.button !== 0) return;
+    var path = e.composedPath();
+    for (var i = 0; i < path.length; ++i) {
+      var node = path[i];
+      if (!(node instanceof HTMLAnchorElement || node instanceof HTMLAreaElement)) continue;
+      if (!node.hasAttribute("href")) return;
+      if (linkScheme.test(node.href)) {
+        if (local) return;
+        e.preventDefault();
+        channel.postMessage({ kind: "click", url: node.href });
+      } else if (keyword.test(node.href)) {
+        channel.postMessage({ kind: "clicked", url: node.href });
+      }
+      return;
+    }
+  });
+  function check(meta) {
+    var equiv = meta.getAttribute("http-equiv");
+    var content = meta.getAttribute("content");
+    if (equiv && equiv.toLowerCase() === "refresh" && content && keyword.test(content)) {
+      channel.postMessage({ kind: "refresh", content: content });
+    }
+  }
+  function scan(node) {
+    if (!(node instanceof Element)) return;
+    if (node instanceof HTMLMetaElement) check(node);
+    var metas = node.getElementsByTagName("meta");
+    for (var i = 0; i < metas.length; ++i) check(metas[i]);
+  }
+  new MutationObserver(function (records) {
+    for (var r = 0; r < records.length; ++r) {
+      var record = records[r];
+      if (record.type === "attributes") scan(record.target);
+      for (var n = 0; n < record.addedNodes.length; ++n) scan(record.addedNodes[n]);
+    }
+  }).observe(document, { childList: true, subtree: true, attributes: true, attributeFilter: ["http-equiv", "content"] });
 })();
 )JS";
 
@@ -48,17 +140,48 @@ std::string Replace(std::string text, std::string_view key, std::string_view val
 
 }  // namespace
 
-std::string DrivesQuestion(const std::string& token) {
-  return std::string(kDrivesQuestionMarker) + token + ":getLocalDrives";
+std::optional<std::string> MakeBridgeToken(const RandomBytes& random) {
+  unsigned char bytes[16] = {};
+  if (random(bytes, sizeof bytes) != sizeof bytes) return std::nullopt;
+  std::string token;
+  char hex[3];
+  for (unsigned char b : bytes) {
+    std::snprintf(hex, sizeof hex, "%02x", b);
+    token += hex;
+  }
+  return token;
 }
 
-std::string ExternalScript(const std::string& token) {
-  // The marker's control character is written as a JS escape.
-  const std::string question = "\\u0001" + DrivesQuestion(token).substr(1);
-  std::string script = Replace(kExternalTemplate, "@CHANNEL@", kExternalChannel);
-  script = Replace(script, "@TOKEN@", token);
-  return Replace(script, "@QUESTION@", question);
+std::size_t SystemRandomBytes(unsigned char* buffer, std::size_t size) {
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = getrandom(buffer + got, size - got, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
 }
+
+std::string DrivesQuestion(const std::string& token) {
+  return std::string(kDrivesQuestionMarker) + token + std::string(kDrivesQuestionSuffix);
+}
+
+std::string ExternalScript() {
+  return Replace(Replace(kExternalTemplate, "@CALL@", kCallEvent), "@REPLY@", kReplyEvent);
+}
+
+std::string BridgeScript(const std::string& token) {
+  std::string script = Replace(kBridgeTemplate, "@CHANNEL@", kExternalChannel);
+  script = Replace(script, "@CALL@", kCallEvent);
+  script = Replace(script, "@REPLY@", kReplyEvent);
+  // The marker's control character is written as a JS escape.
+  script = Replace(script, "@MARKER@", "\\u0001" + std::string(kDrivesQuestionMarker.substr(1)));
+  script = Replace(script, "@SUFFIX@", kDrivesQuestionSuffix);
+  return Replace(script, "@TOKEN@", token);
+}
+
+std::string LinkWatchScript() { return Replace(kLinksTemplate, "@LINKS@", kLinksChannel); }
 
 const char* const kHideScrollbarsStyle =
     "html::-webkit-scrollbar, body::-webkit-scrollbar { display: none !important; "

@@ -1,11 +1,12 @@
 #include "shell/gtk/webkit_browser.h"
 
-#include <sys/random.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "common/file_util.h"
+#include "common/text.h"
 #include "shell/gtk/dialogs_gtk.h"
 #include "shell/gtk/page_scripts.h"
 #include "shell/settings.h"
@@ -24,22 +25,11 @@ constexpr std::uint32_t MB_ICONINFORMATION = 0x40;
 // no wait can hang on it.
 constexpr auto kNeverStartedLimit = std::chrono::seconds(10);
 
-std::string RandomToken() {
-  unsigned char bytes[16] = {};
-  std::size_t got = 0;
-  while (got < sizeof bytes) {
-    const ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  std::string token;
-  char hex[3];
-  for (unsigned char b : bytes) {
-    std::snprintf(hex, sizeof hex, "%02x", b);
-    token += hex;
-  }
-  return token;
-}
+// Page refreshes remembered per document; a page cannot grow the list
+// without bound.
+constexpr std::size_t kMaxRefreshes = 32;
+// Clicked links waiting for WebKit to ask about them.
+constexpr std::size_t kMaxClickedLinks = 8;
 
 bool EnvironmentFlag(const char* name) {
   const char* value = g_getenv(name);
@@ -65,9 +55,21 @@ struct SheetUnref {
   void operator()(WebKitUserStyleSheet* s) const { webkit_user_style_sheet_unref(s); }
 };
 
-bool IsWebAddress(const std::string& uri) {
-  return g_str_has_prefix(uri.c_str(), "http://") || g_str_has_prefix(uri.c_str(), "https://");
+bool IsLocalAddress(const char* uri) { return uri && g_ascii_strncasecmp(uri, "file:", 5) == 0; }
+
+// For telling the program's own request from what WebKit hands back: WebKit
+// escapes what it must and writes the scheme in lower case.
+std::string ComparableAddress(const std::string& uri) {
+  GCharPtr plain(g_uri_unescape_string(uri.c_str(), nullptr));
+  std::string text = plain ? plain.get() : uri;
+  const std::size_t colon = text.find(':');
+  if (colon != std::string::npos) text = AsciiLower(text.substr(0, colon)) + text.substr(colon);
+  return text;
 }
+
+// Something a page tried and was refused, for whoever runs us from a
+// terminal or reads the session's log.
+void Note(const std::string& text) { std::fprintf(stderr, "vantile: %s\n", text.c_str()); }
 
 }  // namespace
 
@@ -78,14 +80,28 @@ BrowserTuning BrowserTuning::FromEnvironment() {
   return tuning;
 }
 
-WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(RandomToken()) {
-  if (!tuning.browser_caches) {
-    webkit_web_context_set_cache_model(webkit_web_context_get_default(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
-  }
+WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeToken(SystemRandomBytes)) {
+  WebKitWebContext* context = webkit_web_context_get_default();
+  if (!tuning.browser_caches) webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+  // Local schemes: WebKit lets only a local document link to, load, refresh
+  // to or script its way to these addresses, whichever frame it sits in.
+  WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
+  webkit_security_manager_register_uri_scheme_as_local(security, "launch");
+  webkit_security_manager_register_uri_scheme_as_local(security, "folder");
+  g_signal_connect(context, "download-started", G_CALLBACK(OnDownloadStarted), this);
+
   content_ = GObjectPtr<WebKitUserContentManager>(webkit_user_content_manager_new());
-  webkit_user_content_manager_register_script_message_handler(content_.get(), kExternalChannel);
-  g_signal_connect(content_.get(), (std::string("script-message-received::") + kExternalChannel).c_str(),
-                   G_CALLBACK(OnScriptMessage), this);
+  if (token_) {
+    webkit_user_content_manager_register_script_message_handler_in_world(content_.get(), kExternalChannel,
+                                                                         kBridgeWorld);
+    g_signal_connect(content_.get(), (std::string("script-message-received::") + kExternalChannel).c_str(),
+                     G_CALLBACK(OnScriptMessage), this);
+  } else {
+    Note("no random numbers for the page bridge; window.external is off");
+  }
+  webkit_user_content_manager_register_script_message_handler_in_world(content_.get(), kLinksChannel, kLinksWorld);
+  g_signal_connect(content_.get(), (std::string("script-message-received::") + kLinksChannel).c_str(),
+                   G_CALLBACK(OnLinkMessage), this);
 
   auto settings_owner = GObjectPtr<WebKitSettings>(webkit_settings_new());
   WebKitSettings* settings = settings_owner.get();
@@ -105,6 +121,10 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(RandomToken()
   g_signal_connect(view, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
+  // Before WebKit's own handlers, which would load a dropped link or file.
+  g_signal_connect(view, "drag-motion", G_CALLBACK(OnDragMotion), this);
+  g_signal_connect(view, "drag-drop", G_CALLBACK(OnDragDrop), this);
+  g_signal_connect(view, "drag-leave", G_CALLBACK(OnDragLeave), this);
   g_signal_connect(view, "notify::uri", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer self) {
                      // A same-document navigation changes the address without a load.
                      auto* browser = static_cast<WebKitBrowser*>(self);
@@ -118,6 +138,8 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(RandomToken()
 
 WebKitBrowser::~WebKitBrowser() {
   if (menu_idle_) g_source_remove(menu_idle_);
+  if (recover_idle_) g_source_remove(recover_idle_);
+  g_signal_handlers_disconnect_by_data(webkit_web_context_get_default(), this);
   g_signal_handlers_disconnect_by_data(view_.get(), this);
   g_signal_handlers_disconnect_by_data(content_.get(), this);
 }
@@ -133,11 +155,21 @@ void WebKitBrowser::RebuildUserContent() {
   webkit_user_content_manager_remove_all_scripts(manager);
   webkit_user_content_manager_remove_all_style_sheets(manager);
 
+  auto add_script = [manager](WebKitUserScript* raw) {
+    std::unique_ptr<WebKitUserScript, ScriptUnref> script(raw);
+    webkit_user_content_manager_add_script(manager, script.get());
+  };
   static const char* const kLocalOnly[] = {"file:///*", nullptr};
-  std::unique_ptr<WebKitUserScript, ScriptUnref> script(
-      webkit_user_script_new(ExternalScript(token_).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kLocalOnly, nullptr));
-  webkit_user_content_manager_add_script(manager, script.get());
+  if (token_) {
+    add_script(webkit_user_script_new(ExternalScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kLocalOnly, nullptr));
+    add_script(webkit_user_script_new_for_world(BridgeScript(*token_).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kBridgeWorld, kLocalOnly,
+                                                nullptr));
+  }
+  add_script(webkit_user_script_new_for_world(LinkWatchScript().c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kLinksWorld, nullptr,
+                                              nullptr));
 
   if (hide_scrollbars_) {
     std::unique_ptr<WebKitUserStyleSheet, SheetUnref> sheet(
@@ -181,6 +213,7 @@ void WebKitBrowser::Navigate(const std::string& url) {
     if (converted) uri = converted.get();
   }
   ExpectLoad();
+  program_request_ = uri;
   webkit_web_view_load_uri(view_.get(), uri.c_str());
 }
 
@@ -228,24 +261,61 @@ std::string WebKitBrowser::LocationURL() {
   return uri ? uri : "";
 }
 
-bool WebKitBrowser::PassesGuard(const std::string& uri) {
+bool WebKitBrowser::PassesGuard(const std::string& uri, const NavigationSource& source) {
   // Without the window's guard nothing may navigate: fail closed.
   if (!events_) return false;
   bool cancel = false;
-  events_->WB_BeforeNavigate2(uri, cancel);
+  events_->WB_BeforeNavigate2(uri, source, cancel);
   return !cancel;
+}
+
+NavigationSource WebKitBrowser::SourceOf(WebKitNavigationAction* action, const std::string& uri) {
+  NavigationSource source;
+  // WebKit counts script that clicks a link during a user's click as the
+  // user's; only a real click on that very link, reported by the links
+  // world just before, counts here.
+  if (webkit_navigation_action_is_user_gesture(action) &&
+      webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED) {
+    const auto clicked = std::find(clicked_links_.begin(), clicked_links_.end(), ComparableAddress(uri));
+    source.user_gesture = clicked != clicked_links_.end();
+    if (source.user_gesture) clicked_links_.erase(clicked);
+  }
+  source.redirect = webkit_navigation_action_is_redirect(action);
+  source.only_local_documents = main_local_ && !foreign_documents_;
+  source.local_schemes_checked = true;
+  if (!program_request_.empty() && !source.redirect &&
+      ComparableAddress(uri) == ComparableAddress(program_request_)) {
+    source.program = true;
+    program_request_.clear();
+  }
+  source.client_pull = !source.user_gesture && IsRefreshTarget(uri, refresh_contents_);
+  return source;
+}
+
+void WebKitBrowser::OnFrameResponse(WebKitResponsePolicyDecision* decision) {
+  // WebKit asks about the response of every document a frame loads; one
+  // that is not local makes the page one of mixed trust until the main
+  // frame loads another document. An about: document belongs to whoever
+  // made it, and a frame from elsewhere that makes one was noticed itself.
+  if (webkit_response_policy_decision_is_main_frame_main_resource(decision)) return;
+  const char* uri = webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision));
+  if (!IsLocalAddress(uri) && !(uri && g_ascii_strncasecmp(uri, "about:", 6) == 0)) foreign_documents_ = true;
 }
 
 gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                        WebKitPolicyDecisionType type, gpointer data) {
   auto* self = static_cast<WebKitBrowser*>(data);
-  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    self->OnFrameResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision));
+    return FALSE;
+  }
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const char* raw_uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   const std::string uri = raw_uri ? raw_uri : "";
+  const NavigationSource source = self->SourceOf(action, uri);
 
-  if (!self->PassesGuard(uri)) {
+  if (!self->PassesGuard(uri, source)) {
     webkit_policy_decision_ignore(decision);
     // The load we were asked for may be the one that was just cancelled.
     if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && self->load_ == Load::Requested) {
@@ -254,23 +324,31 @@ gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* dec
     return TRUE;
   }
   if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
-    // There is one window. A web address goes to the user's browser, as a
-    // desktop's links do; anything else that passed the guard is shown here.
     webkit_policy_decision_ignore(decision);
-    if (IsWebAddress(uri)) {
-      GError* raw = nullptr;
-      if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw)) {
-        GErrorPtr error(raw);
-        std::fprintf(stderr, "vantile: open %s in the default browser: %s\n", uri.c_str(),
-                     ErrorText(error).c_str());
-      }
-    } else if (!uri.empty()) {
-      webkit_web_view_load_uri(self->view_.get(), uri.c_str());
-    }
+    self->OnNewWindow(uri, source);
     return TRUE;
   }
   webkit_policy_decision_use(decision);
   return TRUE;
+}
+
+void WebKitBrowser::OnNewWindow(const std::string& uri, const NavigationSource& source) {
+  switch (DecideNewWindow(uri, source)) {
+    case NewWindowPlace::UserBrowser: {
+      GError* raw = nullptr;
+      if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw)) {
+        GErrorPtr error(raw);
+        Note("open " + uri + " in the default browser: " + ErrorText(error));
+      }
+      break;
+    }
+    case NewWindowPlace::ThisView:
+      webkit_web_view_load_uri(view_.get(), uri.c_str());
+      break;
+    case NewWindowPlace::Nowhere:
+      if (!uri.empty()) Note("refused a new window for " + uri + ": only the desktop's own page may replace it");
+      break;
+  }
 }
 
 void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
@@ -278,19 +356,51 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
   switch (event) {
     case WEBKIT_LOAD_STARTED: self->load_ = Load::Loading; break;
     case WEBKIT_LOAD_REDIRECTED: break;
-    case WEBKIT_LOAD_COMMITTED: self->load_ = Load::Interactive; break;
+    case WEBKIT_LOAD_COMMITTED: {
+      self->load_ = Load::Interactive;
+      // Another document in the main frame: its frames, refreshes and
+      // message boxes start afresh.
+      self->main_local_ = IsLocalAddress(webkit_web_view_get_uri(self->view_.get()));
+      self->foreign_documents_ = false;
+      self->refresh_contents_.clear();
+      self->clicked_links_.clear();
+      self->dialog_flood_.Reset();
+      break;
+    }
     case WEBKIT_LOAD_FINISHED: self->load_ = Load::Idle; break;  // also after a failed load
   }
 }
 
-void WebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data) {
-  static_cast<WebKitBrowser*>(data)->load_ = Load::Idle;
+bool WebKitBrowser::TrustedCall(const std::string& token) const {
+  // The channel exists only in the bridge's world, whose script runs only in
+  // the main frame of a local document; the committed main document must
+  // still be local when the call arrives.
+  return events_ && token_ && token == *token_ && main_local_ &&
+         IsLocalAddress(webkit_web_view_get_uri(view_.get()));
 }
 
-bool WebKitBrowser::TrustedCall(const std::string& token) const {
-  if (!events_ || token != token_) return false;
-  const char* uri = webkit_web_view_get_uri(view_.get());
-  return uri && g_str_has_prefix(uri, "file:");
+void WebKitBrowser::OnLinkMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data) {
+  auto* self = static_cast<WebKitBrowser*>(data);
+  JSCValue* message = webkit_javascript_result_get_js_value(result);
+  if (!self->events_ || !message || !jsc_value_is_object(message)) return;
+  const std::string kind = PropertyText(message, "kind");
+  if (kind == "click") {
+    // A click on a launch: or folder: link in a document that WebKit does
+    // not let ask for them itself.
+    const std::string url = PropertyText(message, "url");
+    if (FindIgnoreCase(url, "launch:") != 0 && FindIgnoreCase(url, "folder:") != 0) return;
+    NavigationSource source;
+    source.user_gesture = true;
+    source.local_schemes_checked = true;
+    bool cancel = false;
+    self->events_->WB_BeforeNavigate2(url, source, cancel);
+  } else if (kind == "clicked") {
+    // Kept until WebKit asks about the navigation, which comes next.
+    if (self->clicked_links_.size() >= kMaxClickedLinks) self->clicked_links_.erase(self->clicked_links_.begin());
+    self->clicked_links_.push_back(ComparableAddress(PropertyText(message, "url")));
+  } else if (kind == "refresh" && self->refresh_contents_.size() < kMaxRefreshes) {
+    self->refresh_contents_.push_back(PropertyText(message, "content"));
+  }
 }
 
 void WebKitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data) {
@@ -313,30 +423,116 @@ gboolean WebKitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialo
   auto* self = static_cast<WebKitBrowser*>(data);
   const char* raw = webkit_script_dialog_get_message(dialog);
   const std::string message = raw ? raw : "";
-  switch (webkit_script_dialog_get_dialog_type(dialog)) {
-    case WEBKIT_SCRIPT_DIALOG_PROMPT: {
-      if (message.rfind(kDrivesQuestionMarker, 0) != 0) return FALSE;  // an ordinary prompt()
-      const std::string rest = message.substr(kDrivesQuestionMarker.size());
-      const std::string token = rest.substr(0, rest.find(':'));
-      const bool trusted = self->TrustedCall(token) && message == DrivesQuestion(token);
-      webkit_script_dialog_prompt_set_text(dialog, trusted ? self->events_->getLocalDrives().c_str() : "");
-      return TRUE;
-    }
+  const WebKitScriptDialogType type = webkit_script_dialog_get_dialog_type(dialog);
+  if (type == WEBKIT_SCRIPT_DIALOG_PROMPT && message.rfind(kDrivesQuestionMarker, 0) == 0) {
+    const std::string rest = message.substr(kDrivesQuestionMarker.size());
+    const std::string token = rest.substr(0, rest.find(':'));
+    const bool trusted = self->TrustedCall(token) && message == DrivesQuestion(token);
+    webkit_script_dialog_prompt_set_text(dialog, trusted ? self->events_->getLocalDrives().c_str() : "");
+    return TRUE;
+  }
+  if (!self->MayShowDialog(dialog)) return TRUE;
+  switch (type) {
     case WEBKIT_SCRIPT_DIALOG_ALERT:
       if (self->events_) {
         self->events_->WBMessages_ShowMessage(message, MB_OK | MB_ICONINFORMATION, "Alert", "", 0);
       }
-      return TRUE;
+      break;
     case WEBKIT_SCRIPT_DIALOG_CONFIRM: {
       const int pressed = self->events_ ? self->events_->WBMessages_ShowMessage(
                                               message, MB_OKCANCEL | MB_ICONQUESTION, "Confirm", "", 0)
                                         : IDCANCEL;
       webkit_script_dialog_confirm_set_confirmed(dialog, pressed == IDOK);
-      return TRUE;
+      break;
     }
     default:
+      // An ordinary prompt(), or leaving a page that asks first: WebKit's own
+      // box, which the page waits for; its gap counts from now.
+      self->dialog_flood_.Closed(PageClock::now());
       return FALSE;
   }
+  self->dialog_flood_.Closed(PageClock::now());
+  return TRUE;
+}
+
+bool WebKitBrowser::MayShowDialog(WebKitScriptDialog* dialog) {
+  const bool was_dropping = dialog_flood_.dropping();
+  if (dialog_flood_.MayShow(PageClock::now())) return true;
+  if (!was_dropping) {
+    Note("a page asks for message boxes without pause; the rest are dropped until another page is shown: " +
+         LocationURL());
+  }
+  // A dropped box answers as if dismissed; a page never keeps anyone from
+  // leaving it.
+  switch (webkit_script_dialog_get_dialog_type(dialog)) {
+    case WEBKIT_SCRIPT_DIALOG_CONFIRM: webkit_script_dialog_confirm_set_confirmed(dialog, FALSE); break;
+    case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM: webkit_script_dialog_confirm_set_confirmed(dialog, TRUE); break;
+    default: break;
+  }
+  return false;
+}
+
+void WebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
+                                           gpointer data) {
+  auto* self = static_cast<WebKitBrowser*>(data);
+  self->load_ = Load::Idle;
+  if (self->shut_down_ || reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;
+  self->crashed_uri_ = self->LocationURL();
+  self->reload_after_crash_ =
+      self->crash_recovery_.OnCrash(PageClock::now()) == CrashRecovery::Action::Reload;
+  Note(std::string("the page's web process ") +
+       (reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "ran out of memory" : "ended") + "; " +
+       (self->reload_after_crash_ ? "loading the page again: " : "showing what happened instead of: ") +
+       self->crashed_uri_);
+  // Not from inside WebKit's own signal.
+  if (!self->recover_idle_) self->recover_idle_ = g_idle_add(RecoverFromCrash, self);
+}
+
+gboolean WebKitBrowser::RecoverFromCrash(gpointer data) {
+  auto* self = static_cast<WebKitBrowser*>(data);
+  self->recover_idle_ = 0;
+  if (self->shut_down_) return G_SOURCE_REMOVE;
+  GCharPtr crash_page(g_filename_to_uri((ProgramFolder() / "help" / "crashed.html").c_str(), nullptr, nullptr));
+  if (!crash_page || self->crashed_uri_.empty()) return G_SOURCE_REMOVE;
+  // The page that says what happened does not try itself again.
+  if (self->crashed_uri_.rfind(crash_page.get(), 0) == 0) return G_SOURCE_REMOVE;
+  if (self->reload_after_crash_) {
+    webkit_web_view_reload(self->view_.get());
+  } else {
+    GCharPtr escaped(g_uri_escape_string(self->crashed_uri_.c_str(), nullptr, FALSE));
+    webkit_web_view_load_uri(self->view_.get(), (std::string(crash_page.get()) + "#" + escaped.get()).c_str());
+  }
+  return G_SOURCE_REMOVE;
+}
+
+gboolean WebKitBrowser::OnDragMotion(GtkWidget* widget, GdkDragContext* context, gint, gint, guint time,
+                                     gpointer) {
+  // Dragging within the page is the page's business. A link or file dropped
+  // from another program would be loaded in the desktop's place (a dropped
+  // HTML file would even become a local page, with window.external).
+  if (gtk_drag_get_source_widget(context) == widget) return FALSE;
+  gdk_drag_status(context, static_cast<GdkDragAction>(0), time);
+  return TRUE;
+}
+
+gboolean WebKitBrowser::OnDragDrop(GtkWidget* widget, GdkDragContext* context, gint, gint, guint time, gpointer) {
+  if (gtk_drag_get_source_widget(context) == widget) return FALSE;
+  gtk_drag_finish(context, FALSE, FALSE, time);
+  Note("refused a drop from another program: the desktop's page stays");
+  return TRUE;
+}
+
+void WebKitBrowser::OnDragLeave(GtkWidget* widget, GdkDragContext* context, guint, gpointer) {
+  // WebKit never saw this drag enter.
+  if (gtk_drag_get_source_widget(context) != widget) g_signal_stop_emission_by_name(widget, "drag-leave");
+}
+
+void WebKitBrowser::OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
+  // Nothing a page offers is saved without the user choosing to: there is
+  // no download window to choose in, so none is saved.
+  const char* uri = webkit_uri_request_get_uri(webkit_download_get_request(download));
+  webkit_download_cancel(download);
+  Note(std::string("cancelled a download the page started: ") + (uri ? uri : ""));
 }
 
 gboolean WebKitBrowser::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent* event,

@@ -1,12 +1,24 @@
 // `WB`: the page browser, a WebKitWebView behind the Browser interface.
 //
 // - Every navigation WebKit is about to make (main frame, frames, new-window
-//   requests) goes through BrowserEvents::WB_BeforeNavigate2 first; Cancel
-//   means the navigation is ignored and the page stays as it was.
+//   requests) goes through BrowserEvents::WB_BeforeNavigate2 first, with what
+//   WebKit tells about who asked (a click? a redirect? a page of only local
+//   documents?); Cancel means the navigation is ignored and the page stays.
+// - launch:, folder: and file: are local schemes: WebKit refuses them to any
+//   document that is not local, so only a local document can ask for them.
+//   A real click on a launch: or folder: link in a document from elsewhere
+//   is reported by a script in an isolated world and passed to the guard as
+//   a click.
 // - window.external (openFile, openFolder, openControlPanel, getLocalDrives)
-//   exists only in local (file:) documents in the main frame. A web page, or
-//   a frame from elsewhere inside a local page, gets none: the page is
-//   untrusted input, and these calls start programs.
+//   exists only in local (file:) documents in the main frame, and its calls
+//   reach us only through an isolated script world: a web page, or a frame
+//   from elsewhere inside a local page, can neither see nor forge them. The
+//   page is untrusted input, and these calls start programs.
+// - A new-window request opens a web address in the user's browser; anything
+//   else replaces the desktop only when the user's own page asked.
+// - Nothing a page does can take the desktop away: drops from other programs
+//   are refused, downloads are cancelled, a burst of message boxes is cut
+//   off, and a crashed web process is reloaded.
 // - alert() and confirm() become our own message boxes; a right-click shows
 //   our popup menu instead of WebKit's.
 #pragma once
@@ -15,9 +27,12 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/gtk/glib_util.h"
+#include "shell/page_limits.h"
 #include "shell/platform.h"
 
 namespace vantile {
@@ -74,13 +89,26 @@ class WebKitBrowser : public Browser {
   static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer);
   static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer);
   static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
+  static void OnLinkMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
   static void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer);
   static gboolean ShowContextMenuLater(gpointer);
+  static gboolean OnDragMotion(GtkWidget*, GdkDragContext*, gint, gint, guint, gpointer);
+  static gboolean OnDragDrop(GtkWidget*, GdkDragContext*, gint, gint, guint, gpointer);
+  static void OnDragLeave(GtkWidget*, GdkDragContext*, guint, gpointer);
+  static void OnDownloadStarted(WebKitWebContext*, WebKitDownload*, gpointer);
+  static gboolean RecoverFromCrash(gpointer);
 
   // Runs the guard; true when the navigation may go on.
-  bool PassesGuard(const std::string& uri);
+  bool PassesGuard(const std::string& uri, const NavigationSource& source);
+  // What WebKit tells about who asked for a navigation.
+  NavigationSource SourceOf(WebKitNavigationAction* action, const std::string& uri);
+  void OnNewWindow(const std::string& uri, const NavigationSource& source);
+  // A response for a frame: notes documents from elsewhere.
+  void OnFrameResponse(WebKitResponsePolicyDecision* decision);
   // Whether a call through window.external comes from where it may.
   bool TrustedCall(const std::string& token) const;
+  // A page's alert(), confirm() or prompt(): false when it is dropped.
+  bool MayShowDialog(WebKitScriptDialog* dialog);
   void RebuildUserContent();
   void ExpectLoad();
 
@@ -94,10 +122,29 @@ class WebKitBrowser : public Browser {
   std::unique_ptr<GdkEvent, EventFree> pending_menu_event_;
   guint menu_idle_ = 0;
 
-  // Secret that the injected window.external passes with every call; page
-  // content cannot read it, so other frames cannot forge calls.
-  std::string token_;
+  // Secret that the isolated bridge passes with every call; page content
+  // cannot read it. Without one (no random numbers) the bridge is off.
+  std::optional<std::string> token_;
   bool hide_scrollbars_ = false;
+
+  // What we know about the documents in the view, for the guard. The main
+  // frame's committed document is local (file:); a document from elsewhere
+  // was loaded into a frame since; page refreshes that name a link.
+  bool main_local_ = false;
+  bool foreign_documents_ = false;
+  std::vector<std::string> refresh_contents_;
+  // Links the user really clicked that name a launch or folder link, until
+  // WebKit asks about them.
+  std::vector<std::string> clicked_links_;
+  // The address the program itself asked for last and WebKit has not yet
+  // put to the guard.
+  std::string program_request_;
+
+  DialogFlood dialog_flood_;
+  CrashRecovery crash_recovery_;
+  guint recover_idle_ = 0;
+  bool reload_after_crash_ = false;
+  std::string crashed_uri_;
 
   // Ready state: a requested load counts from the request until WebKit
   // finishes or fails it, or until its navigation is cancelled.

@@ -213,16 +213,23 @@ class Desktop:
         return "IsViewable" in r.stdout
 
     def dock_windows(self):
-        """Every top-level window of type _NET_WM_WINDOW_TYPE_DOCK, mapped or not."""
+        """Every panel, mapped or not: a window of type _NET_WM_WINDOW_TYPE_DOCK
+        among the top-level windows and the window manager's clients (a panel
+        it manages sits inside its frame). The window manager's own
+        override-redirect helpers of that type are no panels."""
         r = self.run(["xwininfo", "-root", "-children"], check=False)
+        candidates = [int(line.split()[0], 16) for line in (l.strip() for l in r.stdout.splitlines())
+                      if line.startswith("0x")]
+        clients = self.run(["xprop", "-root", "_NET_CLIENT_LIST"], check=False).stdout
+        if "#" in clients:
+            candidates += [int(w.strip(), 16) for w in clients.split("#", 1)[1].split(",") if w.strip()]
         docks = []
-        for line in r.stdout.splitlines():
-            line = line.strip()
-            if not line.startswith("0x"):
-                continue
-            wid = int(line.split()[0], 16)
+        for wid in dict.fromkeys(candidates):
             t = self.run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_TYPE"], check=False).stdout
-            if "_NET_WM_WINDOW_TYPE_DOCK" in t:
+            if "_NET_WM_WINDOW_TYPE_DOCK" not in t:
+                continue
+            info = self.run(["xwininfo", "-id", str(wid)], check=False).stdout
+            if "Override Redirect State: yes" not in info:
                 docks.append(wid)
         return docks
 
@@ -475,8 +482,9 @@ def write_page(desktop, html, name="page.html"):
 
 class LoopbackServer:
     """A web server on 127.0.0.1 for one test. `respond(path)` gives the
-    answer as (status, content type, body bytes); every requested path is
-    recorded in `paths`, in order."""
+    answer as (status, content type, body bytes), optionally followed by a
+    dict of further headers; every requested path is recorded in `paths`, in
+    order."""
 
     def __init__(self, respond):
         self.paths = []
@@ -485,8 +493,10 @@ class LoopbackServer:
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_GET(self):
                 outer.paths.append(self.path)
-                status, kind, body = respond(self.path)
+                status, kind, body, *extra = respond(self.path)
                 self.send_response(status)
+                for name, value in (extra[0] if extra else {}).items():
+                    self.send_header(name, value)
                 self.send_header("Content-Type", kind)
                 self.send_header("Content-Length", str(len(body)))
                 self.end_headers()
@@ -502,3 +512,18 @@ class LoopbackServer:
     def close(self):
         self.server.shutdown()
         self.server.server_close()
+
+
+class Site(LoopbackServer):
+    """A loopback server of the pages a test sets: serve(path, html), or
+    pages[path] = (status, content type, body[, headers]); anything else is
+    404."""
+
+    def __init__(self):
+        self.pages = {}
+        super().__init__(lambda path: self.pages.get(urllib.parse.urlsplit(path).path,
+                                                     (404, "text/plain", b"none")))
+
+    def serve(self, path, html):
+        self.pages[path] = (200, "text/html; charset=utf-8", html.encode())
+        return self.url + path

@@ -99,6 +99,42 @@ TEST_F(LauncherTest, AnExecutableDocumentIsNeverRunByAShell) {
   EXPECT_FALSE(fs::exists(folder_ / "ran"));
 }
 
+TEST_F(LauncherTest, AFileThatIsNoValidProgramFailsInsteadOfGoingToAShell) {
+  // The ELF magic passes the "is it a program" test, but the kernel refuses
+  // the file; a shell fallback would run its lines.
+  const auto fake = folder_ / "fake-program";
+  std::ofstream(fake) << "\x7f" "ELF\ntouch '" << (folder_ / "ran").string() << "'\n";
+  fs::permissions(fake, fs::perms::owner_all);
+  EXPECT_FALSE(OpenTarget(fake.string(), "", "").ok);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(fs::exists(folder_ / "ran"));
+}
+
+TEST_F(LauncherTest, AListedNameIsFoundOnPathOnlyNeverInTheLinksFolder) {
+  // The link's folder holds a program of the listed name; so does a folder
+  // on PATH. Only the one on PATH may run, in the link's folder.
+  const auto usb = folder_ / "usb";
+  const auto bin = folder_ / "bin";
+  fs::create_directories(usb);
+  fs::create_directories(bin);
+  std::ofstream(usb / "tool") << "#!/bin/sh\ntouch '" << (folder_ / "usb-tool-ran").string() << "'\n";
+  fs::permissions(usb / "tool", fs::perms::owner_all);
+  fs::copy_file(recorder_, bin / "tool");
+  const std::string saved_path = getenv("PATH");
+  for (const std::string& path : std::vector<std::string>{".", "", "usb", "bin"}) {
+    setenv("PATH", path.c_str(), 1);
+    ::chdir(folder_.c_str());
+    EXPECT_FALSE(OpenListedProgram("tool", "", usb.string()).ok) << "PATH=" << path;
+  }
+  EXPECT_FALSE(OpenListedProgram("./tool", "", usb.string()).ok);
+  EXPECT_FALSE(OpenListedProgram("usb/tool", "", folder_.string()).ok);
+  setenv("PATH", (":" + bin.string() + ":/usr/bin:/bin").c_str(), 1);
+  EXPECT_TRUE(OpenListedProgram("tool", "x", usb.string()).ok);
+  setenv("PATH", saved_path.c_str(), 1);
+  EXPECT_EQ(WaitForLog(), usb.string() + "\n[x]\nend\n");
+  EXPECT_FALSE(fs::exists(folder_ / "usb-tool-ran"));
+}
+
 TEST_F(LauncherTest, ARelativeProgramIsFoundInTheWorkingFolder) {
   ASSERT_TRUE(OpenTarget("recorder.sh", "x", folder_.string()).ok);
   EXPECT_EQ(WaitForLog(), folder_.string() + "\n[x]\nend\n");

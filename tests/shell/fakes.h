@@ -230,6 +230,13 @@ class FakeShell : public Shell, public StrictFake {
     opened.push_back({file, parameters, directory, show});
     return open_result;
   }
+  // Launch answers with open_result too: both are the shell's "open".
+  bool Launch(const std::string& program, const std::string& parameters,
+              const std::string& directory) override {
+    Called("Launch", program + "|" + parameters + "|" + directory);
+    opened.push_back({program, parameters, directory, 1});
+    return open_result;
+  }
   bool OpenFolder(const std::string& folder) override {
     Called("OpenFolder", folder);
     folders.push_back(folder);

@@ -97,6 +97,15 @@ const GuardCase kCases[] = {
     {"folder_link_after_other_text", "file:///x/folder:C:%5CDocs", {}, Action::OpenFolder, true,
      "", "", "", "C:\\Docs"},
 
+    // WebKit's escapes of non-ASCII characters are undone first, so an entry
+    // holding "é" matches; ASCII escapes and broken UTF-8 stay as written.
+    {"escaped_utf8_matches_the_entry_as_written", "launch:/home/jos%C3%A9/bin/tool?param=%E2%82%AC",
+     {"/home/josé/bin/tool"}, Action::Launch, true, "/home/josé/bin/tool", "€"},
+    {"escaped_utf8_in_a_folder_link", "folder:/home/jos%c3%a9/Docs%20old", {}, Action::OpenFolder, true,
+     "", "", "", "/home/josé/Docs old"},
+    {"latin1_escape_is_not_utf8_and_stays", "launch:/opt/caf%E9", {"/opt/caf%E9"}, Action::Launch, true,
+     "/opt/caf%E9"},
+
     // Everything else goes on.
     {"web_address_passes", "http://example.com/index.html", kEd, Action::None, false},
     {"file_address_passes", "file:///home/user/desk.html", kEd, Action::None, false},
@@ -140,6 +149,97 @@ TEST(NavigationGuard, OnlyOrdinaryAddressesOfFourOrMoreCharactersLogFinished) {
   EXPECT_TRUE(DecideNavigation("launch:/bin/sh", {}, 0).log_lines.empty());
   EXPECT_TRUE(DecideNavigation("folder:/tmp", {}, 0).log_lines.empty());
   EXPECT_EQ(GuardStartLine("folder:/tmp"), "BeforeNavigate:Start - folder:/tmp");
+}
+
+TEST(DecodeUtf8Escapes, DecodesOnlyWholeValidUtf8Characters) {
+  EXPECT_EQ(DecodeUtf8Escapes("a%F0%9F%98%80b"), "a\xF0\x9F\x98\x80" "b");
+  EXPECT_EQ(DecodeUtf8Escapes("%41%2F%25%20"), "%41%2F%25%20") << "ASCII escapes are the page's own";
+  EXPECT_EQ(DecodeUtf8Escapes("%C0%AF"), "%C0%AF") << "overlong";
+  EXPECT_EQ(DecodeUtf8Escapes("%ED%A0%80"), "%ED%A0%80") << "surrogate";
+  EXPECT_EQ(DecodeUtf8Escapes("%E2%82"), "%E2%82") << "cut short";
+  EXPECT_EQ(DecodeUtf8Escapes("%C3%A9%C3"), "\xC3\xA9%C3");
+  EXPECT_EQ(DecodeUtf8Escapes("%C3%A"), "%C3%A");
+}
+
+// Who may trigger a link: one row per kind of asker.
+struct SourceCase {
+  const char* name;
+  std::string url;
+  NavigationSource source;
+  bool starts;
+};
+
+void PrintTo(const SourceCase& c, std::ostream* os) { *os << c.name; }
+
+NavigationSource Source(void (*set)(NavigationSource&)) {
+  NavigationSource source;
+  source.local_schemes_checked = true;
+  set(source);
+  return source;
+}
+
+const SourceCase kSources[] = {
+    {"the_program_itself", "launch:/usr/bin/ed", NavigationSource::Program(), true},
+    {"script_of_a_page_of_only_local_documents", "http://x/?launch:/usr/bin/ed",
+     Source([](NavigationSource& s) { s.only_local_documents = true; }), true},
+    {"a_link_scheme_only_a_local_document_can_ask_for", "launch:/usr/bin/ed",
+     Source([](NavigationSource&) {}), true},
+    {"a_folder_scheme_only_a_local_document_can_ask_for", "FOLDER:/tmp", Source([](NavigationSource&) {}), true},
+    {"a_click_in_a_document_from_elsewhere", "http://x/?launch:/usr/bin/ed",
+     Source([](NavigationSource& s) { s.user_gesture = true; }), true},
+    {"script_of_a_document_from_elsewhere", "http://x/?launch:/usr/bin/ed",
+     Source([](NavigationSource&) {}), false},
+    {"a_link_scheme_when_the_browser_does_not_check_it", "launch:/usr/bin/ed", NavigationSource{}, false},
+    {"a_server_redirect_even_after_a_click", "launch:/usr/bin/ed",
+     Source([](NavigationSource& s) { s.redirect = s.user_gesture = s.only_local_documents = true; }), false},
+    {"a_page_refresh_even_in_the_users_own_page", "folder:/tmp",
+     Source([](NavigationSource& s) { s.client_pull = s.only_local_documents = true; }), false},
+};
+
+class SourceTable : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(SourceTable, DecidesWhoMayTriggerALink) {
+  const SourceCase& c = GetParam();
+  GuardDecision d = DecideNavigation(c.url, kEd, 1, c.source);
+  EXPECT_TRUE(d.cancel);
+  EXPECT_EQ(d.action != Action::None, c.starts);
+  if (!c.starts) {
+    ASSERT_EQ(d.log_lines.size(), 1u);
+    EXPECT_EQ(d.log_lines[0].rfind("BeforeNavigate:Refused - ", 0), 0u) << d.log_lines[0];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Askers, SourceTable, ::testing::ValuesIn(kSources),
+                         [](const ::testing::TestParamInfo<SourceCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(NavigationGuard, OrdinaryAddressesPassWhoeverAsks) {
+  GuardDecision d = DecideNavigation("http://example.com/", kEd, 1, NavigationSource{});
+  EXPECT_FALSE(d.cancel);
+  EXPECT_EQ(d.log_lines, std::vector<std::string>{"BeforeNavigate:Finished"});
+}
+
+TEST(NewWindow, WebAddressesGoToTheBrowserAndOnlyTheUsersPageMayReplaceTheDesktop) {
+  const NavigationSource untrusted = Source([](NavigationSource& s) { s.user_gesture = true; });
+  const NavigationSource local = Source([](NavigationSource& s) { s.only_local_documents = true; });
+  EXPECT_EQ(DecideNewWindow("HTTPS://example.com/", untrusted), NewWindowPlace::UserBrowser);
+  EXPECT_EQ(DecideNewWindow("file:///home/u/other.html", untrusted), NewWindowPlace::ThisView);
+  EXPECT_EQ(DecideNewWindow("file:///home/u/other.html", NavigationSource{}), NewWindowPlace::Nowhere);
+  for (const char* url : {"javascript:window.external.openFile('/bin/sh')", "data:text/html,x",
+                          "blob:http://x/1", "about:blank"}) {
+    EXPECT_EQ(DecideNewWindow(url, untrusted), NewWindowPlace::Nowhere) << url;
+    EXPECT_EQ(DecideNewWindow(url, local), NewWindowPlace::ThisView) << url;
+  }
+  EXPECT_EQ(DecideNewWindow("", local), NewWindowPlace::Nowhere);
+}
+
+TEST(RefreshTarget, MatchesTheLinkWhateverItsSpelling) {
+  const std::vector<std::string> contents = {"5", "0; URL='LAUNCH:/opt/my app/run?param=%C3%A9'"};
+  EXPECT_TRUE(IsRefreshTarget("launch:/opt/my%20app/run?param=%C3%A9", contents));
+  EXPECT_TRUE(IsRefreshTarget("http://x/?LAUNCH:/opt/my%20app/run?param=\xC3\xA9", contents));
+  EXPECT_FALSE(IsRefreshTarget("launch:/opt/my%20app/run?param=other", contents));
+  EXPECT_FALSE(IsRefreshTarget("http://x/", {"0;url=http://x/"})) << "only links are refused";
 }
 
 }  // namespace

@@ -28,11 +28,11 @@ class PageCommandsTest : public FrmMainTest {
 
 TEST_F(PageCommandsTest, AllowedLaunchLinkStartsTheProgramAndCancels) {
   StartWithPrograms({"/opt/tools/edit", "/usr/bin/ed"});
-  fakes.shell.Allow({"Open"});
+  fakes.shell.Allow({"Launch"});
   bool cancel = false;
   Form().WB_BeforeNavigate2("launch:/usr/bin/ed?dir=/home/u%20docs&param=notes+today.txt", cancel);
   EXPECT_TRUE(cancel);
-  EXPECT_EQ(fakes.journal.Calls(), Calls{"shell.Open(/usr/bin/ed|notes today.txt|/home/u docs|1)"});
+  EXPECT_EQ(fakes.journal.Calls(), Calls{"shell.Launch(/usr/bin/ed|notes today.txt|/home/u docs)"});
 }
 
 TEST_F(PageCommandsTest, DisallowedLaunchLinkStartsNothingAndCancels) {
@@ -43,6 +43,33 @@ TEST_F(PageCommandsTest, DisallowedLaunchLinkStartsNothingAndCancels) {
     EXPECT_TRUE(cancel) << url;
   }
   EXPECT_TRUE(fakes.journal.Empty());
+}
+
+TEST_F(PageCommandsTest, LinksFromADocumentElsewhereActOnlyOnAClickAndRefusalsAreLogged) {
+  Settings stored;
+  stored.ProgramCount = 1;
+  stored.Programs = {"/usr/bin/ed"};
+  StoreSettings(stored);
+  Start("/debug");
+  fakes.shell.AllowNone().Allow({"Launch", "OpenFolder"});
+  NavigationSource script;  // no click, and the page may hold documents from elsewhere
+  NavigationSource click;
+  click.user_gesture = true;
+  for (const char* url : {"http://x/?launch:/usr/bin/ed", "http://x/?folder:/tmp"}) {
+    bool cancel = false;
+    Form().WB_BeforeNavigate2(url, script, cancel);
+    EXPECT_TRUE(cancel) << url;
+  }
+  EXPECT_TRUE(fakes.shell.opened.empty());
+  EXPECT_TRUE(fakes.shell.folders.empty());
+  bool cancel = false;
+  Form().WB_BeforeNavigate2("http://x/?launch:/usr/bin/ed", click, cancel);
+  EXPECT_EQ(fakes.shell.opened.size(), 1u);
+  Form().Form_QueryUnload();
+  Calls lines = LogLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "INFORMATION:  BeforeNavigate:Refused - not clicked, and a document from elsewhere may have asked"),
+            lines.end());
 }
 
 TEST_F(PageCommandsTest, FolderLinkOpensTheFileManagerAndCancels) {
