@@ -1,6 +1,8 @@
 /* The reference for the start-up benchmark: the least a WebKitGTK program
  * needs to show one page full screen, with WebKit's default settings.
- * MINIMAL_NO_ACCELERATION=1 turns hardware acceleration off, for comparison. */
+ * MINIMAL_NO_ACCELERATION=1 gives it the WebKit settings Vantile runs with:
+ * hardware acceleration (compositing) off, the document-viewer cache model
+ * and no page cache. */
 #include <stdlib.h>
 #include <string.h>
 #include <gtk/gtk.h>
@@ -9,12 +11,17 @@
 int main(int argc, char **argv) {
   gtk_init(&argc, &argv);
   if (argc < 2) return 2;
+  const char *no_accel = getenv("MINIMAL_NO_ACCELERATION");
+  const gboolean vantile_settings = no_accel && strcmp(no_accel, "1") == 0;
+  if (vantile_settings) {
+    webkit_web_context_set_cache_model(webkit_web_context_get_default(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+  }
   GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   GtkWidget *view = webkit_web_view_new();
-  const char *no_accel = getenv("MINIMAL_NO_ACCELERATION");
-  if (no_accel && strcmp(no_accel, "1") == 0) {
-    webkit_settings_set_hardware_acceleration_policy(webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view)),
-                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+  if (vantile_settings) {
+    WebKitSettings *settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view));
+    webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    webkit_settings_set_enable_page_cache(settings, FALSE);
   }
   gtk_container_add(GTK_CONTAINER(window), view);
   g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), NULL);

@@ -11,6 +11,7 @@
 #include "common/file_util.h"
 #include "common/gtk/glib_util.h"
 #include "common/gtk/owner_window_gtk.h"
+#include "shell/gtk/startup_trace.h"
 #include "shell/panel_record.h"
 
 namespace vantile {
@@ -134,6 +135,7 @@ GdkMonitor* GtkDesktop::PrimaryMonitor() const {
 }
 
 ScreenRect GtkDesktop::WorkArea() {
+  StartupMark("placement");
   GdkMonitor* monitor = PrimaryMonitor();
   if (!monitor) return {};
   GdkRectangle area{};
@@ -240,6 +242,7 @@ void GtkDesktop::SetBusyCursor(bool busy) {
 }
 
 void GtkDesktop::Show() {
+  StartupMark("show");
   gtk_widget_show_all(GTK_WIDGET(window_));
   gtk_window_present(window_);
 }

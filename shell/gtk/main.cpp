@@ -23,6 +23,7 @@
 #include "shell/gtk/live_page_gtk.h"
 #include "shell/gtk/message_pump_gtk.h"
 #include "shell/gtk/popup_menu_gtk.h"
+#include "shell/gtk/startup_trace.h"
 #include "shell/gtk/webkit_browser.h"
 
 namespace vantile {
@@ -171,6 +172,7 @@ int Run(const std::string& argument_text) {
 }  // namespace vantile
 
 int main(int argc, char** argv) {
+  vantile::StartupMark("main");
   // --help and --version are answered before anything starts: no display,
   // no instance lock, no settings.
   const vantile::InfoRequest info = vantile::FindInfoRequest({argv + 1, argv + argc});

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "shell/gtk/startup_trace.h"
+
 namespace vantile {
 
 namespace {
@@ -23,6 +25,7 @@ struct SourceDeleter {
 }  // namespace
 
 void GtkMessagePump::DoEvents() {
+  StartupMark("message-passes");
   GMainContext* context = g_main_context_default();
   const bool in_flight = in_flight_ && in_flight_();
   // A pass right after one that found nothing would find nothing either:

@@ -5,6 +5,7 @@
 
 #include "common/gtk/glib_util.h"
 #include "common/text.h"
+#include "shell/gtk/startup_trace.h"
 
 namespace vantile {
 
@@ -67,6 +68,7 @@ GtkWidget* PopupMenuGtk::BuildMenu(const std::vector<MenuEntry>& entries) {
 }
 
 bool PopupMenuGtk::Build(const std::vector<MenuEntry>& entries) {
+  StartupMark("menu");
   Destroy();
   GtkWidget* menu = BuildMenu(entries);
   menu_ = GObjectPtr<GtkWidget>(GTK_WIDGET(g_object_ref_sink(menu)));

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "shell/gtk/dialogs_gtk.h"
 #include "shell/gtk/page_scripts.h"
+#include "shell/gtk/startup_trace.h"
 #include "shell/settings.h"
 
 namespace vantile {
@@ -180,6 +181,7 @@ void WebKitBrowser::RebuildUserContent() {
 }
 
 void WebKitBrowser::SetUserAgent(const std::string& user_agent) {
+  StartupMark("settings-loaded");
   webkit_settings_set_user_agent(webkit_web_view_get_settings(view_.get()), user_agent.c_str());
 }
 
@@ -207,6 +209,7 @@ void WebKitBrowser::ExpectLoad() {
 
 void WebKitBrowser::Navigate(const std::string& url) {
   if (url.empty() || shut_down_) return;
+  StartupMark("navigate");
   std::string uri = url;
   if (url.front() == '/') {
     GCharPtr converted(g_filename_to_uri(url.c_str(), nullptr, nullptr));
@@ -354,9 +357,13 @@ void WebKitBrowser::OnNewWindow(const std::string& uri, const NavigationSource& 
 void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
   auto* self = static_cast<WebKitBrowser*>(data);
   switch (event) {
-    case WEBKIT_LOAD_STARTED: self->load_ = Load::Loading; break;
+    case WEBKIT_LOAD_STARTED:
+      StartupMark("load-started");
+      self->load_ = Load::Loading;
+      break;
     case WEBKIT_LOAD_REDIRECTED: break;
     case WEBKIT_LOAD_COMMITTED: {
+      StartupMark("load-committed");
       self->load_ = Load::Interactive;
       // Another document in the main frame: its frames, refreshes and
       // message boxes start afresh.
