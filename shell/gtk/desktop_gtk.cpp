@@ -126,7 +126,11 @@ GtkDesktop::GtkDesktop(GtkWidget* content)
   });
 }
 
-GtkDesktop::~GtkDesktop() { gtk_widget_destroy(GTK_WIDGET(window_)); }
+GtkDesktop::~GtkDesktop() {
+  // The watch lets go of the window's signals while the window still exists.
+  work_area_watch_.reset();
+  gtk_widget_destroy(GTK_WIDGET(window_));
+}
 
 GdkMonitor* GtkDesktop::PrimaryMonitor() const {
   GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));

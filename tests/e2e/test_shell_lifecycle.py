@@ -38,6 +38,10 @@ class FirstRunTest(SessionTestCase):
                 self.assertEqual(values[name], 0, name)
         self.assertEqual(keys[harness.PROGRAMS_KEY], {"Count": 0})
         self.assertFalse(os.path.exists(os.path.join(d.config, "autostart", "Vantile.desktop")))
+        # The toolkit had nothing to complain of on the way out either.
+        output = harness.vantile_output(d)
+        self.assertNotIn("-CRITICAL **", output)
+        self.assertNotIn("-WARNING **", output)
 
 
 class SecondInstanceTest(SessionTestCase):
