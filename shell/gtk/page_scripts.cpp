@@ -116,18 +116,31 @@ constexpr const char* kLinksTemplate = R"JS((function () {
     }
   }
   function scan(node) {
-    if (!(node instanceof Element)) return;
-    if (node instanceof HTMLMetaElement) check(node);
+    if (node.nodeType !== 1) return;
+    if (node.localName === "meta") check(node);
+    if (!node.firstElementChild) return;
     var metas = node.getElementsByTagName("meta");
     for (var i = 0; i < metas.length; ++i) check(metas[i]);
   }
-  new MutationObserver(function (records) {
-    for (var r = 0; r < records.length; ++r) {
-      var record = records[r];
-      if (record.type === "attributes") scan(record.target);
-      for (var n = 0; n < record.addedNodes.length; ++n) scan(record.addedNodes[n]);
-    }
-  }).observe(document, { childList: true, subtree: true, attributes: true, attributeFilter: ["http-equiv", "content"] });
+  function watch() {
+    new MutationObserver(function (records) {
+      for (var r = 0; r < records.length; ++r) {
+        var record = records[r];
+        if (record.type === "attributes") scan(record.target);
+        for (var n = 0; n < record.addedNodes.length; ++n) scan(record.addedNodes[n]);
+      }
+    }).observe(document, { childList: true, subtree: true, attributes: true, attributeFilter: ["http-equiv", "content"] });
+  }
+  // A refresh the parser meets waits for the document to finish loading, so
+  // the parsed document is read once, when it is complete, and only later
+  // changes are watched: watching the parser's every node costs the page's
+  // first paint and memory for nothing.
+  if (document.readyState === "loading") {
+    document.addEventListener("DOMContentLoaded", function () { scan(document.documentElement); watch(); });
+  } else {
+    scan(document.documentElement);
+    watch();
+  }
 })();
 )JS";
 
