@@ -65,12 +65,14 @@ class MainWindowGlue {
   void ShowAndRun() {
     if (!close_requested_) {
       desktop_.Show();
-      activate_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
+      // Ahead of the window's first layout and paint, so the page is asked
+      // for as early as it can be.
+      activate_idle_ = g_idle_add_full(G_PRIORITY_DEFAULT, +[](gpointer data) -> gboolean {
         auto* glue = static_cast<MainWindowGlue*>(data);
         glue->activate_idle_ = 0;
         if (!glue->close_requested_) glue->form_.Form_Activate();
         return G_SOURCE_REMOVE;
-      }, this);
+      }, this, nullptr);
     }
     g_main_loop_run(loop_.get());
   }
@@ -158,8 +160,12 @@ int Run(const std::string& argument_text) {
   if (form.unloaded()) return 0;
   // Without a home page a person may not know where to go from the empty
   // view; the note says, until the first page loads.
-  FirstRunNote note(desktop.overlay(), WEBKIT_WEB_VIEW(browser.widget()));
-  if (form.state().HomePage.empty()) note.Show();
+  // Built only then: its widgets and style cost start-up time otherwise.
+  std::unique_ptr<FirstRunNote> note;
+  if (form.state().HomePage.empty()) {
+    note = std::make_unique<FirstRunNote>(desktop.overlay(), WEBKIT_WEB_VIEW(browser.widget()));
+    note->Show();
+  }
   std::unique_ptr<LivePageMonitor> live_page;
   if (LivePageEnabled(registry)) {
     live_page = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser.widget()), browser);

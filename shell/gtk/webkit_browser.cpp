@@ -78,6 +78,8 @@ BrowserTuning BrowserTuning::FromEnvironment() {
   BrowserTuning tuning;
   tuning.accelerated_compositing = EnvironmentFlag("VANTILE_ACCELERATED_COMPOSITING");
   tuning.browser_caches = EnvironmentFlag("VANTILE_BROWSER_CACHES");
+  const char* warm_up = g_getenv("VANTILE_WARM_UP");
+  tuning.warm_up = !(warm_up && std::strcmp(warm_up, "0") == 0);
   return tuning;
 }
 
@@ -112,9 +114,20 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeTok
   if (!tuning.browser_caches) webkit_settings_set_enable_page_cache(settings, FALSE);
   webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
 
+  if (tuning.warm_up) {
+    // WebKit starts a web process for a view's first load, and that start
+    // is most of the time to the first page. A hidden view of our own loads
+    // an empty document now, so the process starts while the program reads
+    // its settings and puts its window up; the desktop's view is made
+    // related to it and so shares that process. The hidden view never shows,
+    // has no bridge, and goes once the desktop's first page has committed.
+    warm_view_ = GObjectPtr<WebKitWebView>(
+        WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(WEBKIT_TYPE_WEB_VIEW, "settings", settings, nullptr))));
+    webkit_web_view_load_uri(warm_view_.get(), "about:blank");
+  }
   // The view's floating reference is sunk into ours; the window adds its own.
   GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content_.get(),
-                                            "settings", settings, nullptr));
+                                            "settings", settings, "related-view", warm_view_.get(), nullptr));
   view_ = GObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
 
   g_signal_connect(view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
@@ -364,6 +377,9 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
     case WEBKIT_LOAD_REDIRECTED: break;
     case WEBKIT_LOAD_COMMITTED: {
       StartupMark("load-committed");
+      // The desktop's own page has its process now; the view that started
+      // it early is no longer needed.
+      self->warm_view_.reset();
       self->load_ = Load::Interactive;
       // Another document in the main frame: its frames, refreshes and
       // message boxes start afresh.

@@ -45,8 +45,12 @@ struct BrowserTuning {
   // Keep WebKit's page cache and browser-sized memory caches. Off by
   // default: a desktop page is mostly one local document.
   bool browser_caches = false;
+  // Start WebKit's web process when the view is made, not at the first
+  // page, so that it starts while the program sets itself up. On by default.
+  bool warm_up = true;
 
-  // From VANTILE_ACCELERATED_COMPOSITING=1 and VANTILE_BROWSER_CACHES=1.
+  // From VANTILE_ACCELERATED_COMPOSITING=1, VANTILE_BROWSER_CACHES=1 and
+  // VANTILE_WARM_UP=0.
   static BrowserTuning FromEnvironment();
 };
 
@@ -113,6 +117,9 @@ class WebKitBrowser : public Browser {
   void ExpectLoad();
 
   GObjectPtr<WebKitUserContentManager> content_;
+  // Starts the web process early (see BrowserTuning::warm_up); dropped at
+  // the first commit. Made before view_, which is related to it.
+  GObjectPtr<WebKitWebView> warm_view_;
   GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
   BrowserEvents* events_ = nullptr;
   std::function<void(const GdkEvent*)> context_hook_;
