@@ -13,7 +13,8 @@ is also broken down by start-up stage.
 
 Runs alternate between the programs; the figures are medians.
 
-    python3 bench/startup_bench.py [--runs 10] [--build build] [--with-webkit-defaults]
+    python3 bench/startup_bench.py [--runs 10] [--build build] [--baseline-build DIR]
+                                   [--without-warm-up] [--with-webkit-defaults]
 """
 import argparse
 import http.server
@@ -207,6 +208,8 @@ def main():
     parser.add_argument("--build", default=os.path.join(HERE, "..", "build"))
     parser.add_argument("--with-webkit-defaults", action="store_true",
                         help="also run vantile with WebKit's own rendering defaults")
+    parser.add_argument("--baseline-build", metavar="DIR",
+                        help="also run the vantile of another build folder (an earlier version), for before and after")
     parser.add_argument("--without-warm-up", action="store_true",
                         help="also run vantile without starting WebKit's web process early (VANTILE_WARM_UP=0)")
     args = parser.parse_args()
@@ -233,6 +236,9 @@ def main():
     if args.with_webkit_defaults:
         variants["vantile, WebKit defaults"] = lambda env: (
             [vantile], {**env, "VANTILE_ACCELERATED_COMPOSITING": "1", "VANTILE_BROWSER_CACHES": "1"})
+    if args.baseline_build:
+        baseline = os.path.abspath(os.path.join(args.baseline_build, "vantile"))
+        variants["vantile, baseline build"] = lambda env: ([baseline], {**env, "VANTILE_STARTUP_TRACE": "1"})
     if args.without_warm_up:
         variants["vantile, no warm-up"] = lambda env: ([vantile], {**env, "VANTILE_WARM_UP": "0"})
     results = {name: {"time": [], "pss": [], "kinds": [], "marks": []} for name in variants}
