@@ -261,15 +261,21 @@ def main():
         shutil.rmtree(root, ignore_errors=True)
 
     med = statistics.median
-    base_time, base_pss = med(results[default]["time"]), med(results[default]["pss"])
-    floor_time, floor_pss = med(results[floor]["time"]), med(results[floor]["pss"])
-    print(f"\nmedians of {args.runs} alternating runs; ratios to both minimal programs")
+    base_pss = med(results[default]["pss"])
+    floor_pss = med(results[floor]["pss"])
+    print(f"\nmedians of {args.runs} alternating runs; start-up ratios are medians of each round's ratio")
     print(f"{'program':28s} {'start-up':>9s} {'/default':>8s} {'/floor':>7s} {'PSS':>9s} {'/default':>8s} {'/floor':>7s}"
           f" {'ui':>7s} {'web':>7s} {'network':>7s}")
+    # Start-up times drift over a session (the first rounds are slower, the
+    # machine's load changes), so ratios are medians of each round's own
+    # ratio: the programs of one round ran side by side.
+    def paired(name, reference):
+        return med([a / b for a, b in zip(results[name]["time"], results[reference]["time"])])
+
     for name, r in results.items():
         t, m = med(r["time"]), med(r["pss"])
         kinds = {k: med([d.get(k, 0) for d in r["kinds"]]) / 1024 for k in ("ui", "web", "network")}
-        print(f"{name:28s} {t * 1000:7.0f}ms {t / base_time:8.2f} {t / floor_time:7.2f} {m / 1024:6.1f}MiB"
+        print(f"{name:28s} {t * 1000:7.0f}ms {paired(name, default):8.2f} {paired(name, floor):7.2f} {m / 1024:6.1f}MiB"
               f" {m / base_pss:8.2f} {m / floor_pss:7.2f} {kinds['ui']:6.1f}M {kinds['web']:6.1f}M"
               f" {kinds['network']:6.1f}M")
 
