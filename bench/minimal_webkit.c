@@ -31,6 +31,7 @@ int main(int argc, char **argv) {
   const gboolean vantile_settings = no_accel && strcmp(no_accel, "1") == 0;
   if (vantile_settings) {
     webkit_web_context_set_cache_model(webkit_web_context_get_default(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    mark("context");
   }
   GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   GtkWidget *view = webkit_web_view_new();
@@ -46,6 +47,7 @@ int main(int argc, char **argv) {
   mark("navigate");
   webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view), argv[1]);
   gtk_widget_show_all(window);
+  mark("shown");
   gtk_main();
   return 0;
 }

@@ -248,6 +248,7 @@ void GtkDesktop::SetBusyCursor(bool busy) {
 void GtkDesktop::Show() {
   StartupMark("show");
   gtk_widget_show_all(GTK_WIDGET(window_));
+  StartupMark("shown");
   gtk_window_present(window_);
 }
 

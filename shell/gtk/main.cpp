@@ -199,5 +199,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vantile: cannot open the display\n");
     return 1;
   }
+  vantile::StartupMark("gtk-init");
   return vantile::Run(argument_text);
 }

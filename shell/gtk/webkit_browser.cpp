@@ -85,6 +85,7 @@ BrowserTuning BrowserTuning::FromEnvironment() {
 
 WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeToken(SystemRandomBytes)) {
   WebKitWebContext* context = webkit_web_context_get_default();
+  StartupMark("context");
   if (!tuning.browser_caches) webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
   // Local schemes: WebKit lets only a local document link to, load, refresh
   // to or script its way to these addresses, whichever frame it sits in.
@@ -124,6 +125,7 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeTok
     warm_view_ = GObjectPtr<WebKitWebView>(
         WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(WEBKIT_TYPE_WEB_VIEW, "settings", settings, nullptr))));
     webkit_web_view_load_uri(warm_view_.get(), "about:blank");
+    StartupMark("warm-load");
   }
   // The view's floating reference is sunk into ours; the window adds its own.
   GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content_.get(),
