@@ -112,7 +112,6 @@ GtkDesktop::GtkDesktop(GtkWidget* content)
       surface_(window_) {
   gtk_window_set_title(window_, "Vantile");
   gtk_window_set_decorated(window_, FALSE);
-  gtk_window_set_icon_name(window_, "user-desktop");
   gtk_container_add(GTK_CONTAINER(overlay_), content_);
   gtk_container_add(GTK_CONTAINER(window_), GTK_WIDGET(overlay_));
   g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
@@ -250,6 +249,24 @@ void GtkDesktop::Show() {
   gtk_widget_show_all(GTK_WIDGET(window_));
   StartupMark("shown");
   gtk_window_present(window_);
+}
+
+void GtkDesktop::ApplyIcon() {
+  // Vantile's own icon where it is installed, else the theme's desktop
+  // icon; at the few small sizes window lists and title bars draw. By name,
+  // GTK would load and keep the icon at every size the theme has, up to 512
+  // pixels: about 2 MB for a window that is rarely listed.
+  GtkIconTheme* theme = gtk_icon_theme_get_for_screen(gtk_widget_get_screen(GTK_WIDGET(window_)));
+  static const char* const kNames[] = {"vantile", "user-desktop", nullptr};
+  GList* icons = nullptr;
+  for (int size : {16, 32, 48}) {
+    GObjectPtr<GtkIconInfo> info(gtk_icon_theme_choose_icon(theme, const_cast<const char**>(kNames), size,
+                                                            GTK_ICON_LOOKUP_FORCE_SIZE));
+    if (!info) continue;
+    if (GdkPixbuf* icon = gtk_icon_info_load_icon(info.get(), nullptr)) icons = g_list_append(icons, icon);
+  }
+  gtk_window_set_icon_list(window_, icons);
+  g_list_free_full(icons, g_object_unref);
 }
 
 void GtkDesktop::Close() {

@@ -71,6 +71,7 @@ class MainWindowGlue {
         auto* glue = static_cast<MainWindowGlue*>(data);
         glue->activate_idle_ = 0;
         if (!glue->close_requested_) glue->form_.Form_Activate();
+        if (!glue->close_requested_) glue->desktop_.ApplyIcon();
         return G_SOURCE_REMOVE;
       }, this, nullptr);
     }

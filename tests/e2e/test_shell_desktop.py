@@ -31,6 +31,9 @@ class DesktopWindowTest(SessionTestCase):
         proc = harness.start_vantile(d)
         window = d.wait_for_window(pid=proc.pid)
         d.wait_for(lambda: self.colour_at(900, 400) == PAGE_COLOUR, 20, "the page")
+        # The window's icon, for window lists, comes once its page is up.
+        d.wait_for(lambda: "Icon (48 x 48)" in d.run(["xprop", "-id", str(window), "_NET_WM_ICON"], check=False).stdout,
+                   10, "the window's icon")
 
         d.start(["xmessage", "-title", "Other window", "-geometry", "300x200+100+100", "above the desktop"])
         other = d.wait_for_window(name="^Other window$")
