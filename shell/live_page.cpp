@@ -1,18 +1,12 @@
 #include "shell/live_page.h"
 
 #include "common/text.h"
+#include "shell/file_uri.h"
 #include "shell/settings.h"
 
 namespace vantile {
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // Where the last "/" splits a path into folder and name; the root keeps its "/".
 std::pair<std::string_view, std::string_view> SplitPath(std::string_view path) {
@@ -54,15 +48,7 @@ std::string LocalPathFromFileUri(std::string_view uri) {
     rest.remove_prefix(slash);
   }
   if (rest.empty() || rest.front() != '/') return {};
-  std::string path;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '%' && i + 2 < rest.size() && HexDigit(rest[i + 1]) >= 0 && HexDigit(rest[i + 2]) >= 0) {
-      path += static_cast<char>(HexDigit(rest[i + 1]) * 16 + HexDigit(rest[i + 2]));
-      i += 2;
-    } else {
-      path += rest[i];
-    }
-  }
+  std::string path = PercentDecode(rest);
   // An escaped NUL would cut the path short wherever it is handed on.
   return path.find('\0') == std::string::npos ? path : std::string();
 }

@@ -257,10 +257,10 @@ void GtkDesktop::ApplyIcon() {
   // GTK would load and keep the icon at every size the theme has, up to 512
   // pixels: about 2 MB for a window that is rarely listed.
   GtkIconTheme* theme = gtk_icon_theme_get_for_screen(gtk_widget_get_screen(GTK_WIDGET(window_)));
-  static const char* const kNames[] = {"vantile", "user-desktop", nullptr};
+  static const char* kNames[] = {"vantile", "user-desktop", nullptr};
   GList* icons = nullptr;
   for (int size : {16, 32, 48}) {
-    GObjectPtr<GtkIconInfo> info(gtk_icon_theme_choose_icon(theme, const_cast<const char**>(kNames), size,
+    GObjectPtr<GtkIconInfo> info(gtk_icon_theme_choose_icon(theme, kNames, size,
                                                             GTK_ICON_LOOKUP_FORCE_SIZE));
     if (!info) continue;
     if (GdkPixbuf* icon = gtk_icon_info_load_icon(info.get(), nullptr)) icons = g_list_append(icons, icon);
