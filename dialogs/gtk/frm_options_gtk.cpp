@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/gtk/owner_window_gtk.h"
+#include "common/gtk/widget_style.h"
 #include "common/text.h"
 
 namespace vantile {
@@ -24,15 +25,6 @@ constexpr const char* kCompactCss =
     "checkbutton { padding: 0; }"
     "check { min-height: 14px; min-width: 14px; margin: 0 4px 0 0; }";
 
-void ApplyCss(GtkWidget* widget, GtkStyleProvider* provider) {
-  gtk_style_context_add_provider(gtk_widget_get_style_context(widget), provider,
-                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-  if (GTK_IS_CONTAINER(widget)) {
-    gtk_container_forall(GTK_CONTAINER(widget), +[](GtkWidget* child, gpointer data) {
-      ApplyCss(child, static_cast<GtkStyleProvider*>(data));
-    }, provider);
-  }
-}
 
 const char* IconTooltip(Id id) { return id == Id::cmdHome ? "Choose the home page" : "Choose the page editor"; }
 
@@ -92,9 +84,7 @@ void OptionsDialogGtk::Build() {
   std::sort(tab_order_.begin(), tab_order_.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
 
-  GObjectPtr<GtkCssProvider> css(gtk_css_provider_new());
-  gtk_css_provider_load_from_data(css.get(), kCompactCss, -1, nullptr);
-  ApplyCss(root, GTK_STYLE_PROVIDER(css.get()));
+  StyleWidgetTree(root, kCompactCss);
 
   gtk_widget_show_all(root);
   ControlsChanged();

@@ -1,6 +1,6 @@
 #include "shell/gtk/first_run_note_gtk.h"
 
-#include "common/gtk/gobject_ptr.h"
+#include "common/gtk/widget_style.h"
 
 namespace vantile {
 
@@ -42,16 +42,6 @@ GtkWidget* Label(const char* markup, const char* style_class) {
   return label;
 }
 
-void ApplyStyle(GtkWidget* widget, GtkCssProvider* provider) {
-  gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(provider),
-                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-  if (GTK_IS_CONTAINER(widget)) {
-    gtk_container_foreach(GTK_CONTAINER(widget), [](GtkWidget* child, gpointer p) {
-      ApplyStyle(child, static_cast<GtkCssProvider*>(p));
-    }, provider);
-  }
-}
-
 GtkWidget* BuildNote() {
   GtkWidget* card = gtk_box_new(GTK_ORIENTATION_VERTICAL, 14);
   gtk_style_context_add_class(gtk_widget_get_style_context(card), "card");
@@ -91,9 +81,7 @@ GtkWidget* BuildNote() {
   gtk_style_context_add_class(gtk_widget_get_style_context(backdrop), "vantile-first-run");
   gtk_container_add(GTK_CONTAINER(backdrop), card);
 
-  auto provider = GObjectPtr<GtkCssProvider>(gtk_css_provider_new());
-  gtk_css_provider_load_from_data(provider.get(), kStyle, -1, nullptr);
-  ApplyStyle(backdrop, provider.get());
+  StyleWidgetTree(backdrop, kStyle);
   return backdrop;
 }
 
