@@ -6,14 +6,13 @@
 
 #include <string>
 
+#include "common/twips.h"
+
 namespace vantile {
 
 // "Version:  " and major.minor.revision, the minor at least two digits and
 // the revision at least four: 1, 2, 6 gives "Version:  1.02.0006".
 std::string VersionLine(int major, int minor, int revision);
-
-// Layout units: 15 twips make one pixel.
-inline constexpr int kTwipsPerPixel = 15;
 
 struct TwipsRect {
   int left, top, width, height;

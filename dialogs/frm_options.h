@@ -22,6 +22,7 @@
 
 #include "common/file_chooser.h"
 #include "common/owner_window.h"
+#include "common/twips.h"
 #include "dialogs/light_tab.h"
 
 namespace vantile {
@@ -68,7 +69,6 @@ struct OptionsControl {
   int tab_index;
 };
 
-inline constexpr int kTwipsPerPixel = 15;
 // The dialog's client area, in twips.
 inline constexpr int kOptionsWidth = 4170;
 inline constexpr int kOptionsHeight = 4635;

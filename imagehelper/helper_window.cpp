@@ -28,10 +28,6 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-std::int32_t TwipsToPixels(std::int64_t twips) {
-  return static_cast<std::int32_t>((twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
-}
-
 std::optional<std::int64_t> ParseWhole(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

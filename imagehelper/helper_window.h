@@ -13,6 +13,7 @@
 #include "common/file_chooser.h"
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
+#include "common/twips.h"
 #include "imagehelper/icon_image.h"
 #include "imagehelper/icon_source.h"
 
@@ -25,7 +26,6 @@ inline constexpr const char* kHelperIntroText =
     "This simple program will create 8-bit images with Alpha transparency from program icons.  "
     "These images can then be used on your Vantile page.";
 inline constexpr const char* kHelperCreditText = "Vantile Image Helper - icons into page artwork";
-inline constexpr int kTwipsPerPixel = 15;
 
 // What the pointer is over, for the hint line.
 enum class HelperControl { Background, cmdBrowse, cmdSave, cmdExit, picIcon };

@@ -15,13 +15,11 @@ namespace {
 
 constexpr const char* kWebCaption = "Vantile Help";
 
-int Pixels(int twips) { return twips / kTwipsPerPixel; }
-
 // A control at its place; a label or button whose text needs more room
 // than the layout gives grows rather than clips.
 void Place(GtkFixed* fixed, GtkWidget* widget, const TwipsRect& rect) {
-  gtk_widget_set_size_request(widget, Pixels(rect.width), Pixels(rect.height));
-  gtk_fixed_put(fixed, widget, Pixels(rect.left), Pixels(rect.top));
+  gtk_widget_set_size_request(widget, TwipsToPixels(rect.width), TwipsToPixels(rect.height));
+  gtk_fixed_put(fixed, widget, TwipsToPixels(rect.left), TwipsToPixels(rect.top));
 }
 
 void Style(GtkWidget* widget, const char* css) {
@@ -124,11 +122,11 @@ void RunAboutBox(GtkWindow* owner, const std::string& web_address) {
   G_GNUC_END_IGNORE_DEPRECATIONS
 
   GtkWidget* fixed = gtk_fixed_new();
-  gtk_widget_set_size_request(fixed, Pixels(frmAbout::kClientWidth), Pixels(frmAbout::kClientHeight));
+  gtk_widget_set_size_request(fixed, TwipsToPixels(frmAbout::kClientWidth), TwipsToPixels(frmAbout::kClientHeight));
   gtk_box_pack_start(GTK_BOX(content), fixed, TRUE, TRUE, 0);
   auto* area = GTK_FIXED(fixed);
 
-  Place(area, LogoImage(Pixels(frmAbout::kImage1.width), Pixels(frmAbout::kImage1.height)), frmAbout::kImage1);
+  Place(area, LogoImage(TwipsToPixels(frmAbout::kImage1.width), TwipsToPixels(frmAbout::kImage1.height)), frmAbout::kImage1);
   GtkWidget* version = Label("");
   Place(area, version, frmAbout::klblVersion);
   Place(area, Label(frmAbout::kLabel1Caption), frmAbout::kLabel1);

@@ -1,7 +1,6 @@
 #include "dialogs/gtk/frm_options_gtk.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "common/gtk/owner_window_gtk.h"
 #include "common/gtk/widget_style.h"
@@ -13,8 +12,6 @@ namespace {
 using Kind = OptionsControl::Kind;
 using Id = OptionsControlId;
 
-int Pixels(int twips) { return static_cast<int>(std::lround(twips / static_cast<double>(kTwipsPerPixel))); }
-
 // The theme's controls are taller than the dialog's rows; without their
 // minimum heights and with slimmer padding they fit the rows while the
 // default font still fits them.
@@ -24,7 +21,6 @@ constexpr const char* kCompactCss =
     "button.image-button { padding: 0; }"
     "checkbutton { padding: 0; }"
     "check { min-height: 14px; min-width: 14px; margin: 0 4px 0 0; }";
-
 
 const char* IconTooltip(Id id) { return id == Id::cmdHome ? "Choose the home page" : "Choose the page editor"; }
 
@@ -62,15 +58,15 @@ void OptionsDialogGtk::Build() {
   g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKeyPress), this);
 
   GtkWidget* root = gtk_fixed_new();
-  gtk_widget_set_size_request(root, Pixels(kOptionsWidth), Pixels(kOptionsHeight));
+  gtk_widget_set_size_request(root, TwipsToPixels(kOptionsWidth), TwipsToPixels(kOptionsHeight));
   gtk_container_add(GTK_CONTAINER(window_), root);
 
   for (const OptionsControl& control : OptionsLayout()) {
     GtkWidget* widget = MakeControl(control);
     widgets_[control.id] = widget;
-    gtk_widget_set_size_request(widget, Pixels(control.width), Pixels(control.height));
+    gtk_widget_set_size_request(widget, TwipsToPixels(control.width), TwipsToPixels(control.height));
     GtkWidget* parent = control.page < 0 ? root : widgets_.at(static_cast<Id>(static_cast<int>(Id::fraPage0) + control.page));
-    gtk_fixed_put(GTK_FIXED(parent), widget, Pixels(control.left), Pixels(control.top));
+    gtk_fixed_put(GTK_FIXED(parent), widget, TwipsToPixels(control.left), TwipsToPixels(control.top));
     Connect(control, widget);
   }
   // A label's mnemonic moves the focus to the control after it in tab order.
