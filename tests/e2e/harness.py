@@ -182,7 +182,16 @@ class Desktop:
             argv += ["--class", class_name]
         elif pid is None:
             argv += ["--name", "."]
-        r = self.run(argv, check=False)
+        # xdotool gives up with an X error when a window (a tooltip, a closing
+        # dialog) goes while it walks the tree, and then prints nothing: that
+        # empty answer is no proof that the window asked for is gone.
+        for _ in range(20):
+            r = self.run(argv, check=False)
+            if "X Error" not in r.stderr:
+                break
+            time.sleep(0.05)
+        else:
+            raise AssertionError(f"xdotool search kept failing: {r.stderr.strip()}")
         return [int(w) for w in r.stdout.split()]
 
     def wait_for_window(self, timeout=30, **kw):
