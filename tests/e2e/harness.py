@@ -304,7 +304,13 @@ class Desktop:
     def click(self, x, y, button=1):
         self.run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", "click", str(button)])
 
-    def screenshot(self, path):
+    def screenshot(self, name):
+        """Saves the screen as `name` in a folder of its own and returns the
+        path. Not beside the session's pages: a new picture there is a change
+        the live page reloads for."""
+        folder = os.path.join(self.tmp, "screenshots")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, name)
         self.run(["import", "-display", self.display, "-window", "root", path])
         return path
 

@@ -208,7 +208,7 @@ class HelpAndAboutTest(CommandsTest):
         self.assertEqual(d.geometry(box)[2:], (312, 187), "4680 x 2805 twips")
         labels = {n["name"]: n for n in self.nodes("label")}
         self.assertIn("Version:  1.02.0006", labels)
-        d.screenshot(os.path.join(d.tmp, "about.png"))
+        d.screenshot("about.png")
         x, y, w, h = labels["Vantile Help"]["box"]
         d.click(x + w // 2, y + h // 2)
         d.wait_for(lambda: len(harness.recorded_runs(browser_log)) == 3, 15, "the browser from the link")

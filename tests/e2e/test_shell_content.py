@@ -66,7 +66,7 @@ class ContentTest(SessionTestCase):
         def right_edge_colours():
             """The colours along the right edge, where the scroll bar's thumb sits."""
             time.sleep(2)
-            shot = d.screenshot(os.path.join(d.tmp, "shot.png"))
+            shot = d.screenshot("shot.png")
             out = subprocess.run(["convert", shot, "-crop", "12x120+1268+10", "txt:-"],
                                  capture_output=True, text=True, check=True).stdout
             return set(m.upper() for m in re.findall(r"\s#([0-9A-Fa-f]{6})", out))
