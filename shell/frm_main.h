@@ -142,6 +142,9 @@ class frmMain : public BrowserEvents {
   void LogInfo(const std::string& text);
   void LogError(const std::string& text);
   void WaitForCompletion();
+  // Asks the user about a link a page from elsewhere followed; fills in
+  // the program's full path that was shown. False: do nothing.
+  bool UserConsents(GuardDecision& decision);
 
   // Page loading and the page history (page_loading.cpp).
   void LoadPage();
@@ -169,6 +172,8 @@ class frmMain : public BrowserEvents {
   State state_;
   enum class Phase { Created, Loaded, Unloaded, SecondInstance };
   Phase phase_ = Phase::Created;
+  // A launch confirmation is on screen; further requests are dropped.
+  bool consent_open_ = false;
 };
 
 }  // namespace vantile

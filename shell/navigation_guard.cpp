@@ -60,22 +60,20 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-// The link form `url` holds: where its keyword starts, or npos for an
-// ordinary address. A launch link wins over a folder link.
-std::size_t LinkKeyword(std::string_view url) {
-  if (std::size_t p = FindIgnoreCase(url, kLaunch); p != std::string_view::npos) return p;
-  return FindIgnoreCase(url, kFolder);
-}
-
-// Why `source` may not trigger the link at `url`; empty when it may.
-std::string RefusalReason(std::string_view url, const NavigationSource& source) {
+// Why `source` may not trigger a link; empty when it may (with or without
+// asking the user first).
+std::string RefusalReason(const NavigationSource& source) {
   if (source.redirect) return "a server redirect";
   if (source.client_pull) return "a page refresh";
-  if (source.program || source.user_gesture || source.only_local_documents) return {};
-  if (source.local_schemes_checked && (StartsWithIgnoreCase(url, kLaunch) || StartsWithIgnoreCase(url, kFolder))) {
-    return {};
-  }
-  return "not clicked, and a document from elsewhere may have asked";
+  if (source.program || source.only_local_documents || source.local_schemes_checked) return {};
+  if (!source.foreign_asker.empty()) return {};
+  return "a document from elsewhere may have asked";
+}
+
+// The user's own page asked: the browser lets only local documents ask for
+// these schemes, and the program's own requests are the user's.
+bool Trusted(const NavigationSource& source) {
+  return source.program || source.only_local_documents || source.local_schemes_checked;
 }
 
 }  // namespace
@@ -131,12 +129,23 @@ NewWindowPlace DecideNewWindow(std::string_view url, const NavigationSource& sou
   return NewWindowPlace::Nowhere;
 }
 
-bool IsRefreshTarget(std::string_view url, const std::vector<std::string>& refresh_contents) {
-  const std::size_t keyword = LinkKeyword(url);
-  if (keyword == std::string_view::npos) return false;
-  const std::string link = DecodeAllEscapes(url.substr(keyword));
-  return std::any_of(refresh_contents.begin(), refresh_contents.end(), [&](const std::string& content) {
-    return FindIgnoreCase(DecodeAllEscapes(content), link) != std::string::npos;
+TopLoad DecideTopLoad(std::string_view url, const TopLoadFacts& facts) {
+  if (facts.program || facts.only_local_documents || facts.top_clicked) return TopLoad::Allow;
+  // What a click in a frame asks for is a web page the user may want to
+  // see: it gets one, in the user's browser, not in the desktop's place.
+  if (facts.user_gesture && (StartsWithIgnoreCase(url, "http://") || StartsWithIgnoreCase(url, "https://"))) {
+    return TopLoad::OpenInBrowser;
+  }
+  return TopLoad::Refuse;
+}
+
+bool IsLinkScheme(std::string_view url) { return StartsWithIgnoreCase(url, kLaunch) || StartsWithIgnoreCase(url, kFolder); }
+
+bool IsRefreshTarget(std::string_view url, const std::vector<std::string>& refresh_targets) {
+  if (!IsLinkScheme(url)) return false;
+  const std::string link = DecodeAllEscapes(url);
+  return std::any_of(refresh_targets.begin(), refresh_targets.end(), [&](const std::string& target) {
+    return EqualsIgnoreCase(DecodeAllEscapes(target), link);
   });
 }
 
@@ -153,18 +162,21 @@ GuardDecision DecideNavigation(std::string_view raw_url, const std::vector<std::
   const std::string decoded = DecodeUtf8Escapes(raw_url);
   const std::string_view url = decoded;
 
-  if (LinkKeyword(url) != std::string_view::npos) {
-    if (std::string reason = RefusalReason(url, source); !reason.empty()) {
+  if (IsLinkScheme(url)) {
+    if (std::string reason = RefusalReason(source); !reason.empty()) {
       decision.cancel = true;
       decision.log_lines.push_back(kRefused + reason);
       return decision;
     }
+    // Only a link that would act is put to the user: a program off the
+    // allow-list is refused without asking, as for the user's own page.
+    if (!Trusted(source)) decision.asker = source.foreign_asker;
   }
 
-  if (std::size_t p = FindIgnoreCase(url, kLaunch); p != std::string_view::npos) {
+  if (StartsWithIgnoreCase(url, kLaunch)) {
     // Only these three decodings, in this order: a page author writes paths
     // with %5C and spaces as %20 or "+"; lower-case %5c is deliberately kept.
-    std::string rest(url.substr(p + kLaunch.size()));
+    std::string rest(url.substr(kLaunch.size()));
     rest = ReplaceAll(rest, "%20", " ");
     rest = ReplaceAll(rest, "%5C", "\\");
     rest = ReplaceAll(rest, "+", " ");
@@ -189,17 +201,19 @@ GuardDecision DecideNavigation(std::string_view raw_url, const std::vector<std::
       decision.program = std::move(program);
       decision.parameters = std::move(parameters);
       decision.directory = std::move(directory);
+      decision.needs_consent = !decision.asker.empty();
     }
     decision.cancel = true;
     return decision;
   }
 
-  if (std::size_t f = FindIgnoreCase(url, kFolder); f != std::string_view::npos) {
-    std::string folder(url.substr(f + kFolder.size()));
+  if (StartsWithIgnoreCase(url, kFolder)) {
+    std::string folder(url.substr(kFolder.size()));
     folder = ReplaceAll(folder, "%20", " ");
     folder = ReplaceAll(folder, "%5C", "\\");
     decision.action = GuardDecision::Action::OpenFolder;
     decision.folder = std::move(folder);
+    decision.needs_consent = !decision.asker.empty();
     decision.cancel = true;
     return decision;
   }

@@ -9,8 +9,13 @@
 //
 // Who may trigger a link: the user's own local page may, by any route (a
 // click, script, a frame it loads). Any other document (a web page, a frame
-// from elsewhere) may only when the user clicked; a server redirect and a
-// page refresh never may.
+// from elsewhere, what such content makes) only asks: the user sees what
+// would run and decides. WebKit reports keys, labels and script-driven
+// activation as trusted clicks, so no event can prove that the user meant
+// the link. A server redirect and a page refresh never start anything.
+//
+// The link forms are schemes: "launch:" and "folder:" count only at the
+// start of an address, never as text inside another one.
 #pragma once
 
 #include <cstdint>
@@ -27,10 +32,10 @@ struct NavigationSource {
   // The program itself asked: the start page, a menu command, a page the
   // user typed.
   bool program = false;
-  // The user clicked the link itself. Script that navigates, or clicks a
-  // link, while it runs because of a click elsewhere does not count: the
-  // page, not the user, chose where that goes.
-  bool user_gesture = false;
+  // The link was activated in a document the user did not write; this
+  // names the site that asks, as the user should see it. Such a link acts
+  // only after the user's yes.
+  std::string foreign_asker;
   // A server redirect led here.
   bool redirect = false;
   // A page refresh (<meta http-equiv="refresh">) led here. Client pull is
@@ -60,6 +65,10 @@ struct GuardDecision {
     OpenFolder,  // show `folder` in the file manager
   };
   Action action = Action::None;
+  // The user must say yes first: a document from elsewhere asked.
+  bool needs_consent = false;
+  // Who asks (NavigationSource::foreign_asker), when needs_consent.
+  std::string asker;
   // Stop the navigation (every launch and folder link, allowed or not).
   bool cancel = false;
   std::string program;
@@ -95,9 +104,31 @@ std::string DecodeUtf8Escapes(std::string_view url);
 enum class NewWindowPlace { UserBrowser, ThisView, Nowhere };
 NewWindowPlace DecideNewWindow(std::string_view url, const NavigationSource& source);
 
-// Whether `url` is where a page refresh is about to go: one of
-// `refresh_contents` (the content of <meta http-equiv="refresh"> elements the
-// page holds) names the same launch or folder link.
-bool IsRefreshTarget(std::string_view url, const std::vector<std::string>& refresh_contents);
+// Whether the main frame may load `url`, which would replace the desktop's
+// page. The browser does not say which frame asked, so a frame from
+// elsewhere that sets top.location cannot be told from the top document's
+// own script; only what the program or the user asked for passes.
+struct TopLoadFacts {
+  // The program asked: start-up, Load Page, Home, history, Demos, Refresh.
+  bool program = false;
+  // Every document in the view is the user's own, so whoever asked is.
+  bool only_local_documents = false;
+  // The user clicked a link to it in the top document (or sent a form of
+  // the top document there).
+  bool top_clicked = false;
+  // It was asked for during a user gesture somewhere in the page.
+  bool user_gesture = false;
+};
+enum class TopLoad { Allow, OpenInBrowser, Refuse };
+TopLoad DecideTopLoad(std::string_view url, const TopLoadFacts& facts);
+
+// Whether `url` is where a page refresh is about to go: it is a launch or
+// folder link and one of `refresh_targets` (the addresses the page's
+// <meta http-equiv="refresh"> elements resolve to) is the same link,
+// whatever its spelling.
+bool IsRefreshTarget(std::string_view url, const std::vector<std::string>& refresh_targets);
+
+// Whether `url` is a launch: or folder: link (the scheme, in any case).
+bool IsLinkScheme(std::string_view url);
 
 }  // namespace vantile

@@ -1,6 +1,11 @@
 // frmMain's answers to the browser: the link guard, the commands page script
 // reaches through window.external, page message boxes and the context menu.
 #include "shell/frm_main.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "common/text.h"
 #include "shell/navigation_guard.h"
 #include "shell/popup_menu.h"
 
@@ -15,6 +20,7 @@ void frmMain::WB_BeforeNavigate2(const std::string& URL, const NavigationSource&
   LogInfo(GuardStartLine(URL));
   GuardDecision decision = DecideNavigation(URL, state_.Programs, state_.ProgramCount, Source);
   for (const std::string& line : decision.log_lines) LogInfo(line);
+  if (decision.needs_consent && !UserConsents(decision)) decision.action = GuardDecision::Action::None;
 
   // Failures are never shown to the user; the debug log says what failed.
   switch (decision.action) {
@@ -32,6 +38,43 @@ void frmMain::WB_BeforeNavigate2(const std::string& URL, const NavigationSource&
       break;
   }
   if (decision.cancel) Cancel = true;
+}
+
+bool frmMain::UserConsents(GuardDecision& decision) {
+  // One question at a time: a page that asks again while the box is open
+  // (or asks in a loop) gets nothing, and the user is not buried in boxes.
+  if (consent_open_) {
+    LogInfo("BeforeNavigate:Refused - a confirmation is already open");
+    std::cerr << "vantile: dropped a request from " << decision.asker << " while a confirmation is open\n";
+    return false;
+  }
+  LaunchConsent consent;
+  consent.asker = decision.asker;
+  if (decision.action == GuardDecision::Action::Launch) {
+    // What the box shows is what starts: the entry resolved as Launch
+    // would resolve it, the arguments split as they will be passed.
+    consent.program = platform_.shell.ListedProgramPath(decision.program);
+    const auto arguments = SplitCommandLine(decision.parameters);
+    if (consent.program.empty() || !arguments) {
+      LogError("BeforeNavigate:Launch Failed - " + decision.program);
+      return false;
+    }
+    consent.arguments = *arguments;
+    std::error_code error;
+    consent.directory = decision.directory.empty() ? std::filesystem::current_path(error).string() : decision.directory;
+    decision.program = consent.program;
+  } else {
+    consent.kind = LaunchConsent::Kind::Folder;
+    const char* home = std::getenv("HOME");
+    consent.folder = decision.folder.empty() && home ? home : decision.folder;
+  }
+  consent_open_ = true;
+  const bool accepted = platform_.dialogs.ConfirmLaunch(consent);
+  consent_open_ = false;
+  // The program may have been closed while the box was open.
+  if (accepted && phase_ == Phase::Loaded) return true;
+  LogInfo("BeforeNavigate:Refused - the user did not accept");
+  return false;
 }
 
 int frmMain::WBMessages_ShowMessage(const std::string& Prompt, std::int32_t Buttons,

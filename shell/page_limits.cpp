@@ -5,6 +5,9 @@
 namespace vantile {
 
 bool DialogFlood::MayShow(PageClock::time_point now) {
+  const auto last = std::max(last_asked_.value_or(PageClock::time_point{}), last_closed_.value_or(PageClock::time_point{}));
+  if (last_asked_ && now - last >= kQuietTime) Reset();
+  last_asked_ = now;
   if (dropping_) return false;
   const bool in_a_row = last_closed_ && now - *last_closed_ < kDialogGap;
   in_a_row_ = in_a_row ? in_a_row_ + 1 : 1;

@@ -14,25 +14,29 @@ using PageClock = std::chrono::steady_clock;
 
 // `for(;;) alert(1)` would keep a modal box on the desktop for ever. A box
 // asked for within kDialogGap of the previous one closing counts as one more
-// in a row; after kDialogBurst in a row the page's further boxes are dropped
-// until the main frame loads another document, the way browsers offer to stop
-// a page's dialogs. Boxes the page asks for now and then are never dropped.
+// in a row; after kDialogBurst in a row the view's further boxes are dropped
+// until the user loads a page (Reset) or the page has asked for nothing for
+// kQuietTime, the way browsers offer to stop a page's dialogs. The count
+// belongs to the view, not the document: a page that reloads itself gets no
+// new allowance. Boxes a page asks for now and then are never dropped.
 class DialogFlood {
  public:
   static constexpr int kDialogBurst = 3;
   static constexpr auto kDialogGap = std::chrono::seconds(1);
+  static constexpr auto kQuietTime = std::chrono::seconds(60);
 
   // Asked when the page wants a box at `now`: whether to show it.
   bool MayShow(PageClock::time_point now);
   // The box shown last has closed.
   void Closed(PageClock::time_point now) { last_closed_ = now; }
-  // The main frame shows another document.
+  // The user loads a page.
   void Reset() { *this = DialogFlood(); }
   bool dropping() const { return dropping_; }
 
  private:
   int in_a_row_ = 0;
   std::optional<PageClock::time_point> last_closed_;
+  std::optional<PageClock::time_point> last_asked_;
   bool dropping_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/owner_window.h"
+#include "dialogs/launch_consent.h"
 #include "shell/navigation_guard.h"
 
 namespace vantile {
@@ -102,6 +103,10 @@ class Shell {
   // is looked for only on PATH, never in `directory` or the current folder.
   virtual bool Launch(const std::string& program, const std::string& parameters,
                       const std::string& directory) = 0;
+  // Where Launch would start a launch link's allow-list entry: the entry
+  // itself when it is an absolute path, the program a bare name finds on
+  // PATH; "" when it names nothing that can be started.
+  virtual std::string ListedProgramPath(const std::string& entry) = 0;
   // The user's file manager showing `folder`.
   virtual bool OpenFolder(const std::string& folder) = 0;
   // The desktop's settings program.
@@ -137,6 +142,9 @@ class Dialogs {
   // The About box, modal to the main window; returns when it has closed.
   // Its link shows and opens `web_address`.
   virtual void ShowAbout(const std::string& web_address) = 0;
+  // Puts what a page from elsewhere asks to start or open to the user,
+  // modal to the main window; true only when the user accepted.
+  virtual bool ConfirmLaunch(const LaunchConsent& consent) = 0;
 };
 
 struct MenuEntry {

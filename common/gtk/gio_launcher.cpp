@@ -197,6 +197,13 @@ LaunchResult OpenListedProgram(const std::string& entry, const std::string& para
   return StartProgram(entry, parameters, directory);
 }
 
+std::string ListedProgramPath(const std::string& entry) {
+  if (entry.empty()) return {};
+  if (!SchemeOf(entry).empty() || entry.front() == '/') return entry;
+  if (entry.find('/') != std::string::npos) return {};
+  return FindOnPath(entry);
+}
+
 LaunchResult OpenTarget(const std::string& target, const std::string& parameters,
                         const std::string& directory) {
   if (target.empty()) return Fail("open: nothing to open");

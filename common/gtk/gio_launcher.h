@@ -49,6 +49,11 @@ LaunchResult StartProgram(const std::string& program, const std::string& paramet
 LaunchResult OpenListedProgram(const std::string& entry, const std::string& parameters,
                                const std::string& directory);
 
+// Where OpenListedProgram starts `entry`: the entry itself when it is an
+// absolute path, the program a bare name finds on PATH; "" when it names
+// nothing to start.
+std::string ListedProgramPath(const std::string& entry);
+
 // Shows `folder` in the user's file manager: the default application for
 // inode/directory. An empty folder means the home folder.
 LaunchResult OpenFolderWindow(const std::string& folder);

@@ -4,6 +4,7 @@
 
 #include "common/gtk/owner_window_gtk.h"
 #include "dialogs/gtk/about_box_gtk.h"
+#include "dialogs/gtk/launch_consent_gtk.h"
 
 namespace vantile {
 
@@ -70,6 +71,12 @@ int GtkDialogs::ShowMessage(const std::string& text, const std::string& title, s
 void GtkDialogs::ShowAbout(const std::string& web_address) {
   RunAboutBox(owner_, web_address);
   ReturnFocusTo(owner_);
+}
+
+bool GtkDialogs::ConfirmLaunch(const LaunchConsent& consent) {
+  const bool accepted = RunLaunchConsent(owner_, consent);
+  ReturnFocusTo(owner_);
+  return accepted;
 }
 
 void GtkDialogs::CloseOpenBox() {

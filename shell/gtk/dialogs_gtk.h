@@ -30,6 +30,7 @@ class GtkDialogs : public Dialogs {
   // there is one, otherwise the box's "no" answer (OK for an OK-only box).
   int ShowMessage(const std::string& text, const std::string& title, std::uint32_t style) override;
   void ShowAbout(const std::string& web_address) override;
+  bool ConfirmLaunch(const LaunchConsent& consent) override;
 
   // The Options dialog over `owner` (a GtkWindow of ours), modal.
   void ShowOptions(frmOptions& dialog, OwnerWindow owner) override;

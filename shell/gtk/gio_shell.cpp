@@ -59,6 +59,8 @@ bool GioShell::Launch(const std::string& program, const std::string& parameters,
   return Report(OpenListedProgram(program, parameters, directory));
 }
 
+std::string GioShell::ListedProgramPath(const std::string& entry) { return vantile::ListedProgramPath(entry); }
+
 bool GioShell::OpenFolder(const std::string& folder) { return Report(OpenFolderWindow(folder)); }
 
 bool GioShell::OpenControlPanel() { return Report(OpenSettingsProgram()); }

@@ -13,6 +13,7 @@ class GioShell : public Shell {
             std::int32_t show) override;
   bool Launch(const std::string& program, const std::string& parameters,
               const std::string& directory) override;
+  std::string ListedProgramPath(const std::string& entry) override;
   bool OpenFolder(const std::string& folder) override;
   bool OpenControlPanel() override;
   std::vector<std::string> LocalDrives() override;

@@ -47,9 +47,13 @@ class MainWindowGlue {
     for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
       signal_sources_[signal_count_++] = g_unix_signal_add(signal_number, OnSignal, this);
     }
+    // Ctrl+Q leaves from any of our windows: a message box, a confirmation
+    // or a print dialog a page brought up must not keep the user in.
+    gdk_event_handler_set(OnAnyEvent, this, nullptr);
   }
 
   ~MainWindowGlue() {
+    gdk_event_handler_set(+[](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
     for (int i = 0; i < signal_count_; ++i) g_source_remove(signal_sources_[i]);
     if (activate_idle_) g_source_remove(activate_idle_);
     if (close_idle_) g_source_remove(close_idle_);
@@ -118,6 +122,23 @@ class MainWindowGlue {
     const int key = VirtualKeyCode(*event);
     if (key != 0) glue->form_.Form_KeyUp(key, ShiftBits(*event));
     return FALSE;  // the page sees its key-up too
+  }
+
+  // The desktop window's own keys go to frmMain (OnKeyRelease); a Ctrl+Q
+  // pressed in any other window of ours closes the program.
+  static void OnAnyEvent(GdkEvent* event, gpointer self) {
+    auto* glue = static_cast<MainWindowGlue*>(self);
+    if (event->type == GDK_KEY_PRESS) {
+      const GdkEventKey& key = event->key;
+      const guint modifiers = key.state & gtk_accelerator_get_default_mod_mask();
+      GdkWindow* desktop = gtk_widget_get_window(GTK_WIDGET(glue->desktop_.window()));
+      if ((key.keyval == GDK_KEY_q || key.keyval == GDK_KEY_Q) && modifiers == GDK_CONTROL_MASK &&
+          gdk_window_get_toplevel(key.window) != desktop) {
+        glue->RequestClose();
+        return;
+      }
+    }
+    gtk_main_do_event(event);
   }
 
   static gboolean OnSignal(gpointer self) {

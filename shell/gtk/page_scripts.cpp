@@ -75,22 +75,34 @@ constexpr const char* kBridgeTemplate = R"JS((function () {
 )JS";
 
 // Every frame. In a document that is not local, WebKit refuses launch: and
-// folder: addresses (they are local schemes), so a real click on such a link
-// is passed on to the window here instead; the guard lets it act because the
-// user clicked. A real click on any other link that names one (an address
-// with "launch:" in it) is reported before WebKit asks about it, so the
-// guard can tell it from script that clicks a link itself. Script can
-// neither fake a trusted click nor reach this world's channel. In every
-// document, a page refresh that would go to such a link is reported first,
-// so the guard can refuse it.
+// folder: addresses (they are local schemes), so a click on such a link
+// there (which may as well be a key, a label or script: WebKit reports all
+// of them as trusted clicks) is passed on here as a request from that
+// document's site, for the user to decide. In the top document, the links
+// and forms the user follows are reported, so that a frame setting
+// top.location can be told from them. In every document, the address a page
+// refresh resolves to (its <base> applied) is reported when it is a launch
+// or folder link, so the guard can refuse it. Page script can reach neither
+// this world nor its channel, nor fake a trusted event.
 constexpr const char* kLinksTemplate = R"JS((function () {
   "use strict";
   var handlers = window.webkit && window.webkit.messageHandlers;
   var channel = handlers && handlers.@LINKS@;
   if (!channel) return;
   var linkScheme = /^(?:launch|folder):/i;
-  var keyword = /(?:launch|folder):/i;
-  var local = location.protocol === "file:";
+  var isTop = window.top === window;
+  // What the user's own page makes (about:blank, srcdoc) has its origin.
+  var local = location.protocol === "file:" || self.origin === "file://";
+  function asker() {
+    var origin = self.origin;
+    if (origin && origin !== "null") return origin;
+    var kind = "a " + location.protocol + " document";
+    var up = location.ancestorOrigins;
+    for (var i = 0; up && i < up.length; ++i) {
+      if (up[i] !== "null") return kind + " inside " + up[i];
+    }
+    return kind;
+  }
   window.addEventListener("click", function (e) {
     if (!e.isTrusted || e.defaultPrevented || e.button !== 0) return;
     var path = e.composedPath();
@@ -101,19 +113,28 @@ constexpr const char* kLinksTemplate = R"JS((function () {
       if (linkScheme.test(node.href)) {
         if (local) return;
         e.preventDefault();
-        channel.postMessage({ kind: "click", url: node.href });
-      } else if (keyword.test(node.href)) {
-        channel.postMessage({ kind: "clicked", url: node.href });
+        channel.postMessage({ kind: "ask", url: node.href, asker: asker() });
+      } else if (isTop) {
+        channel.postMessage({ kind: "top", url: node.href });
       }
       return;
+    }
+  });
+  window.addEventListener("submit", function (e) {
+    if (isTop && e.isTrusted && !e.defaultPrevented && e.target instanceof HTMLFormElement) {
+      channel.postMessage({ kind: "top", url: e.target.action, form: true });
     }
   });
   function check(meta) {
     var equiv = meta.getAttribute("http-equiv");
     var content = meta.getAttribute("content");
-    if (equiv && equiv.toLowerCase() === "refresh" && content && keyword.test(content)) {
-      channel.postMessage({ kind: "refresh", content: content });
-    }
+    if (!equiv || equiv.toLowerCase() !== "refresh" || !content) return;
+    var parts = /^\s*[\d.]*\s*[;,]?\s*(?:url\s*=\s*)?([\s\S]*)$/i.exec(content);
+    var target = parts ? parts[1].trim().replace(/^(['"])([\s\S]*?)\1?$/, "$2") : "";
+    if (!target) return;
+    var href = "";
+    try { href = new URL(target, document.baseURI).href; } catch (error) { return; }
+    if (linkScheme.test(href)) channel.postMessage({ kind: "refresh", url: href });
   }
   function scan(node) {
     if (node.nodeType !== 1) return;

@@ -29,8 +29,14 @@ constexpr auto kNeverStartedLimit = std::chrono::seconds(10);
 // Page refreshes remembered per document; a page cannot grow the list
 // without bound.
 constexpr std::size_t kMaxRefreshes = 32;
-// Clicked links waiting for WebKit to ask about them.
-constexpr std::size_t kMaxClickedLinks = 8;
+// Followed links of the top document waiting for their load to start.
+constexpr std::size_t kMaxTopClicks = 8;
+// How long a site's name may be in the confirmation.
+constexpr std::size_t kMaxAskerLength = 200;
+
+// The address without its query and fragment: a form sent with GET goes to
+// its action with the fields as the query.
+std::string WithoutQuery(const std::string& uri) { return uri.substr(0, uri.find_first_of("?#")); }
 
 bool EnvironmentFlag(const char* name) {
   const char* value = g_getenv(name);
@@ -137,6 +143,10 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeTok
   g_signal_connect(view, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
+  g_signal_connect(view, "print", G_CALLBACK(OnPrint), this);
+  // Before WebKit's own handlers, which hand the input to the web process.
+  g_signal_connect(view, "button-press-event", G_CALLBACK(OnInput), this);
+  g_signal_connect(view, "key-press-event", G_CALLBACK(OnInput), this);
   // Before WebKit's own handlers, which would load a dropped link or file.
   g_signal_connect(view, "drag-motion", G_CALLBACK(OnDragMotion), this);
   g_signal_connect(view, "drag-drop", G_CALLBACK(OnDragDrop), this);
@@ -146,6 +156,10 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeTok
                      auto* browser = static_cast<WebKitBrowser*>(self);
                      if (browser->load_ == Load::Requested && !webkit_web_view_is_loading(browser->view_.get())) {
                        browser->load_ = Load::Idle;
+                     }
+                     // A load the page started shows its address only now.
+                     if (browser->top_pending_ && browser->LocationURL() != browser->committed_uri_) {
+                       browser->JudgeTopLoad(browser->LocationURL());
                      }
                    }),
                    this);
@@ -220,6 +234,66 @@ void WebKitBrowser::SetDownloadControl(std::uint32_t flags) {
 void WebKitBrowser::ExpectLoad() {
   load_ = Load::Requested;
   requested_at_ = std::chrono::steady_clock::now();
+  ExpectProgramLoad();
+  // The user moved on: a page that was cut off from message boxes gets them
+  // again. A page reloading itself does not come through here.
+  dialog_flood_.Reset();
+}
+
+void WebKitBrowser::ExpectProgramLoad() {
+  program_load_pending_ = true;
+  program_load_at_ = std::chrono::steady_clock::now();
+}
+
+void WebKitBrowser::CheckTopLoad() {
+  // Who asked is known now; where to only once WebKit tells the address
+  // (for a load the page started, after this), so the rest waits for it.
+  top_facts_ = TopLoadFacts{};
+  top_facts_.program =
+      program_load_pending_ && std::chrono::steady_clock::now() - program_load_at_ < kNeverStartedLimit;
+  program_load_pending_ = false;
+  top_facts_.only_local_documents = main_local_ && !foreign_documents_;
+  top_load_refused_ = false;
+  top_pending_ = !top_facts_.program && !top_facts_.only_local_documents;
+  if (top_pending_ && LocationURL() != committed_uri_) JudgeTopLoad(LocationURL());
+}
+
+void WebKitBrowser::JudgeTopLoad(const std::string& uri) {
+  top_pending_ = false;
+  TopLoadFacts facts = top_facts_;
+  const std::string comparable = ComparableAddress(uri);
+  const auto clicked = std::find_if(top_clicks_.begin(), top_clicks_.end(), [&](const std::string& followed) {
+    return followed == comparable || followed == WithoutQuery(comparable);
+  });
+  facts.top_clicked = clicked != top_clicks_.end();
+  if (facts.top_clicked) top_clicks_.erase(clicked);
+  facts.user_gesture = !gesture_uri_.empty() && gesture_uri_ == comparable;
+  const TopLoad decision = DecideTopLoad(uri, facts);
+  top_load_refused_ = decision != TopLoad::Allow;
+  if (!top_load_refused_) return;
+  Note("refused to replace the desktop's page with " + uri + ": neither the program nor a link of the page asked");
+  if (decision == TopLoad::OpenInBrowser) OpenInUserBrowser(uri);
+  // Its response is refused too; a document without one (about:blank) is
+  // stopped here, from the main loop rather than inside WebKit's signal.
+  g_idle_add(+[](gpointer data) -> gboolean {
+    auto* self = static_cast<WebKitBrowser*>(data);
+    if (self->top_load_refused_ && !self->shut_down_) webkit_web_view_stop_loading(self->view_.get());
+    return G_SOURCE_REMOVE;
+  }, this);
+}
+
+void WebKitBrowser::OpenInUserBrowser(const std::string& uri) {
+  // A click handler that asks for ten windows gets one.
+  if (browser_serial_ == input_serial_) {
+    Note("refused to open " + uri + " in the browser: this input opened it already");
+    return;
+  }
+  browser_serial_ = input_serial_;
+  GError* raw = nullptr;
+  if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw)) {
+    GErrorPtr error(raw);
+    Note("open " + uri + " in the default browser: " + ErrorText(error));
+  }
 }
 
 void WebKitBrowser::Navigate(const std::string& url) {
@@ -289,15 +363,7 @@ bool WebKitBrowser::PassesGuard(const std::string& uri, const NavigationSource& 
 
 NavigationSource WebKitBrowser::SourceOf(WebKitNavigationAction* action, const std::string& uri) {
   NavigationSource source;
-  // WebKit counts script that clicks a link during a user's click as the
-  // user's; only a real click on that very link, reported by the links
-  // world just before, counts here.
-  if (webkit_navigation_action_is_user_gesture(action) &&
-      webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED) {
-    const auto clicked = std::find(clicked_links_.begin(), clicked_links_.end(), ComparableAddress(uri));
-    source.user_gesture = clicked != clicked_links_.end();
-    if (source.user_gesture) clicked_links_.erase(clicked);
-  }
+  if (webkit_navigation_action_is_user_gesture(action)) gesture_uri_ = ComparableAddress(uri);
   source.redirect = webkit_navigation_action_is_redirect(action);
   source.only_local_documents = main_local_ && !foreign_documents_;
   source.local_schemes_checked = true;
@@ -306,26 +372,36 @@ NavigationSource WebKitBrowser::SourceOf(WebKitNavigationAction* action, const s
     source.program = true;
     program_request_.clear();
   }
-  source.client_pull = !source.user_gesture && IsRefreshTarget(uri, refresh_contents_);
+  // A refresh is no link the user follows; a real click on the same link
+  // later is one, whichever frame's refresh named it.
+  const WebKitNavigationType type = webkit_navigation_action_get_navigation_type(action);
+  source.client_pull = type != WEBKIT_NAVIGATION_TYPE_LINK_CLICKED && type != WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED &&
+                       IsRefreshTarget(uri, refresh_targets_);
   return source;
 }
 
-void WebKitBrowser::OnFrameResponse(WebKitResponsePolicyDecision* decision) {
+bool WebKitBrowser::OnFrameResponse(WebKitResponsePolicyDecision* decision) {
+  const char* uri = webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision));
+  // The main frame's document: the last point before it replaces the page.
+  if (webkit_response_policy_decision_is_main_frame_main_resource(decision)) {
+    if (top_pending_) JudgeTopLoad(uri ? uri : "");
+    return !top_load_refused_;
+  }
   // WebKit asks about the response of every document a frame loads; one
   // that is not local makes the page one of mixed trust until the main
   // frame loads another document. An about: document belongs to whoever
   // made it, and a frame from elsewhere that makes one was noticed itself.
-  if (webkit_response_policy_decision_is_main_frame_main_resource(decision)) return;
-  const char* uri = webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision));
   if (!IsLocalAddress(uri) && !(uri && g_ascii_strncasecmp(uri, "about:", 6) == 0)) foreign_documents_ = true;
+  return true;
 }
 
 gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                        WebKitPolicyDecisionType type, gpointer data) {
   auto* self = static_cast<WebKitBrowser*>(data);
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
-    self->OnFrameResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision));
-    return FALSE;
+    if (self->OnFrameResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision))) return FALSE;
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
   }
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
@@ -352,15 +428,9 @@ gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* dec
 
 void WebKitBrowser::OnNewWindow(const std::string& uri, const NavigationSource& source) {
   switch (DecideNewWindow(uri, source)) {
-    case NewWindowPlace::UserBrowser: {
-      GError* raw = nullptr;
-      if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw)) {
-        GErrorPtr error(raw);
-        Note("open " + uri + " in the default browser: " + ErrorText(error));
-      }
-      break;
-    }
+    case NewWindowPlace::UserBrowser: OpenInUserBrowser(uri); break;
     case NewWindowPlace::ThisView:
+      ExpectProgramLoad();
       webkit_web_view_load_uri(view_.get(), uri.c_str());
       break;
     case NewWindowPlace::Nowhere:
@@ -375,6 +445,7 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
     case WEBKIT_LOAD_STARTED:
       StartupMark("load-started");
       self->load_ = Load::Loading;
+      self->CheckTopLoad();
       break;
     case WEBKIT_LOAD_REDIRECTED: break;
     case WEBKIT_LOAD_COMMITTED: {
@@ -387,9 +458,22 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       // message boxes start afresh.
       self->main_local_ = IsLocalAddress(webkit_web_view_get_uri(self->view_.get()));
       self->foreign_documents_ = false;
-      self->refresh_contents_.clear();
-      self->clicked_links_.clear();
-      self->dialog_flood_.Reset();
+      // Message boxes are limited per view, not per document: a page that
+      // reloads itself gets no new allowance.
+      self->refresh_targets_.clear();
+      if (self->top_pending_) self->JudgeTopLoad(self->LocationURL());
+      self->top_clicks_.clear();
+      if (self->top_load_refused_) {
+        // It came without a response to refuse (about:blank): the page it
+        // replaced comes back.
+        self->top_load_refused_ = false;
+        if (!self->committed_uri_.empty()) {
+          self->ExpectProgramLoad();
+          webkit_web_view_load_uri(self->view_.get(), self->committed_uri_.c_str());
+        }
+        break;
+      }
+      self->committed_uri_ = self->LocationURL();
       break;
     }
     case WEBKIT_LOAD_FINISHED: self->load_ = Load::Idle; break;  // also after a failed load
@@ -409,22 +493,23 @@ void WebKitBrowser::OnLinkMessage(WebKitUserContentManager*, WebKitJavascriptRes
   JSCValue* message = webkit_javascript_result_get_js_value(result);
   if (!self->events_ || !message || !jsc_value_is_object(message)) return;
   const std::string kind = PropertyText(message, "kind");
-  if (kind == "click") {
-    // A click on a launch: or folder: link in a document that WebKit does
-    // not let ask for them itself.
-    const std::string url = PropertyText(message, "url");
-    if (FindIgnoreCase(url, "launch:") != 0 && FindIgnoreCase(url, "folder:") != 0) return;
+  const std::string url = PropertyText(message, "url");
+  if (kind == "ask") {
+    // A launch: or folder: link followed in a document that WebKit does not
+    // let ask for them itself: the user decides.
+    if (!IsLinkScheme(url)) return;
     NavigationSource source;
-    source.user_gesture = true;
-    source.local_schemes_checked = true;
+    source.foreign_asker = PropertyText(message, "asker").substr(0, kMaxAskerLength);
+    if (source.foreign_asker.empty()) source.foreign_asker = "a page from elsewhere";
     bool cancel = false;
     self->events_->WB_BeforeNavigate2(url, source, cancel);
-  } else if (kind == "clicked") {
-    // Kept until WebKit asks about the navigation, which comes next.
-    if (self->clicked_links_.size() >= kMaxClickedLinks) self->clicked_links_.erase(self->clicked_links_.begin());
-    self->clicked_links_.push_back(ComparableAddress(PropertyText(message, "url")));
-  } else if (kind == "refresh" && self->refresh_contents_.size() < kMaxRefreshes) {
-    self->refresh_contents_.push_back(PropertyText(message, "content"));
+  } else if (kind == "top") {
+    // Kept until the main frame starts loading, which comes next.
+    if (self->top_clicks_.size() >= kMaxTopClicks) self->top_clicks_.erase(self->top_clicks_.begin());
+    const std::string followed = ComparableAddress(url);
+    self->top_clicks_.push_back(PropertyText(message, "form").empty() ? followed : WithoutQuery(followed));
+  } else if (kind == "refresh" && self->refresh_targets_.size() < kMaxRefreshes) {
+    self->refresh_targets_.push_back(url);
   }
 }
 
@@ -484,11 +569,12 @@ bool WebKitBrowser::MayShowDialog(WebKitScriptDialog* dialog) {
   const bool was_dropping = dialog_flood_.dropping();
   if (dialog_flood_.MayShow(PageClock::now())) return true;
   if (!was_dropping) {
-    Note("a page asks for message boxes without pause; the rest are dropped until another page is shown: " +
+    Note("a page asks for message boxes without pause; the rest are dropped until you load a page or it is quiet for a minute: " +
          LocationURL());
   }
   // A dropped box answers as if dismissed; a page never keeps anyone from
   // leaving it.
+  if (!dialog) return false;
   switch (webkit_script_dialog_get_dialog_type(dialog)) {
     case WEBKIT_SCRIPT_DIALOG_CONFIRM: webkit_script_dialog_confirm_set_confirmed(dialog, FALSE); break;
     case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM: webkit_script_dialog_confirm_set_confirmed(dialog, TRUE); break;
@@ -521,6 +607,7 @@ gboolean WebKitBrowser::RecoverFromCrash(gpointer data) {
   if (!crash_page || self->crashed_uri_.empty()) return G_SOURCE_REMOVE;
   // The page that says what happened does not try itself again.
   if (self->crashed_uri_.rfind(crash_page.get(), 0) == 0) return G_SOURCE_REMOVE;
+  self->ExpectProgramLoad();
   if (self->reload_after_crash_) {
     webkit_web_view_reload(self->view_.get());
   } else {
@@ -528,6 +615,35 @@ gboolean WebKitBrowser::RecoverFromCrash(gpointer data) {
     webkit_web_view_load_uri(self->view_.get(), (std::string(crash_page.get()) + "#" + escaped.get()).c_str());
   }
   return G_SOURCE_REMOVE;
+}
+
+gboolean WebKitBrowser::OnPrint(WebKitWebView* view, WebKitPrintOperation* operation, gpointer data) {
+  auto* self = static_cast<WebKitBrowser*>(data);
+  // A print dialog is as modal as a message box and a page could bring one
+  // back after every Escape: only the user's own page may print, and its
+  // dialogs count with its message boxes.
+  if (!self->main_local_ || self->foreign_documents_) {
+    Note("refused to print for a page that is not the desktop's own: " + self->LocationURL());
+    return TRUE;
+  }
+  if (!self->MayShowDialog(nullptr)) return TRUE;
+  GtkWidget* top = gtk_widget_get_toplevel(GTK_WIDGET(view));
+  webkit_print_operation_run_dialog(operation, GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr);
+  self->dialog_flood_.Closed(PageClock::now());
+  return TRUE;
+}
+
+gboolean WebKitBrowser::OnInput(GtkWidget*, GdkEvent* event, gpointer data) {
+  auto* self = static_cast<WebKitBrowser*>(data);
+  ++self->input_serial_;
+  // The menu is the desktop's: it comes from the input event here, not from
+  // the web process, which a page can keep busy for ever.
+  if (event->type == GDK_BUTTON_PRESS && event->button.button == GDK_BUTTON_SECONDARY) {
+    self->pending_menu_event_.reset(gdk_event_copy(event));
+    if (!self->menu_idle_) self->menu_idle_ = g_idle_add(ShowContextMenuLater, self);
+    return TRUE;
+  }
+  return FALSE;
 }
 
 gboolean WebKitBrowser::OnDragMotion(GtkWidget* widget, GdkDragContext* context, gint, gint, guint time,

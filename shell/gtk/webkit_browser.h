@@ -6,9 +6,12 @@
 //   documents?); Cancel means the navigation is ignored and the page stays.
 // - launch:, folder: and file: are local schemes: WebKit refuses them to any
 //   document that is not local, so only a local document can ask for them.
-//   A real click on a launch: or folder: link in a document from elsewhere
-//   is reported by a script in an isolated world and passed to the guard as
-//   a click.
+//   A launch: or folder: link followed in a document from elsewhere is
+//   reported by a script in an isolated world and passed to the guard as a
+//   request from that document's site, which the user must accept.
+// - The main frame loads another document only when the program asked, the
+//   user followed a link or form of the top document, or every document in
+//   the view is the user's own: a frame cannot replace the desktop.
 // - window.external (openFile, openFolder, openControlPanel, getLocalDrives)
 //   exists only in local (file:) documents in the main frame, and its calls
 //   reach us only through an isolated script world: a web page, or a frame
@@ -17,10 +20,13 @@
 // - A new-window request opens a web address in the user's browser; anything
 //   else replaces the desktop only when the user's own page asked.
 // - Nothing a page does can take the desktop away: drops from other programs
-//   are refused, downloads are cancelled, a burst of message boxes is cut
-//   off, and a crashed web process is reloaded.
+//   are refused, downloads are cancelled, a burst of message boxes (print
+//   dialogs included) is cut off, print is the user's own page's alone, one
+//   input opens the user's browser at most once, and a crashed web process
+//   is reloaded.
 // - alert() and confirm() become our own message boxes; a right-click shows
-//   our popup menu instead of WebKit's.
+//   our popup menu instead of WebKit's, straight from the input event, so it
+//   opens whatever the page's script is doing.
 #pragma once
 
 #include <webkit2/webkit2.h>
@@ -101,14 +107,25 @@ class WebKitBrowser : public Browser {
   static void OnDragLeave(GtkWidget*, GdkDragContext*, guint, gpointer);
   static void OnDownloadStarted(WebKitWebContext*, WebKitDownload*, gpointer);
   static gboolean RecoverFromCrash(gpointer);
+  static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer);
+  static gboolean OnInput(GtkWidget*, GdkEvent*, gpointer);
 
   // Runs the guard; true when the navigation may go on.
   bool PassesGuard(const std::string& uri, const NavigationSource& source);
   // What WebKit tells about who asked for a navigation.
   NavigationSource SourceOf(WebKitNavigationAction* action, const std::string& uri);
   void OnNewWindow(const std::string& uri, const NavigationSource& source);
-  // A response for a frame: notes documents from elsewhere.
-  void OnFrameResponse(WebKitResponsePolicyDecision* decision);
+  // A response for a frame: notes documents from elsewhere. False when the
+  // main frame's document must not replace the page.
+  bool OnFrameResponse(WebKitResponsePolicyDecision* decision);
+  // The main frame started loading: notes who asked. JudgeTopLoad decides,
+  // once the address is known, whether it may replace the page.
+  void CheckTopLoad();
+  void JudgeTopLoad(const std::string& uri);
+  // The program itself is about to load something in the main frame.
+  void ExpectProgramLoad();
+  // Opens a web address in the user's browser, once per input event.
+  void OpenInUserBrowser(const std::string& uri);
   // Whether a call through window.external comes from where it may.
   bool TrustedCall(const std::string& token) const;
   // A page's alert(), confirm() or prompt(): false when it is dropped.
@@ -139,13 +156,29 @@ class WebKitBrowser : public Browser {
   // was loaded into a frame since; page refreshes that name a link.
   bool main_local_ = false;
   bool foreign_documents_ = false;
-  std::vector<std::string> refresh_contents_;
-  // Links the user really clicked that name a launch or folder link, until
-  // WebKit asks about them.
-  std::vector<std::string> clicked_links_;
+  std::vector<std::string> refresh_targets_;
+  // Links and forms of the top document the user followed, until the main
+  // frame starts loading them.
+  std::vector<std::string> top_clicks_;
   // The address the program itself asked for last and WebKit has not yet
   // put to the guard.
   std::string program_request_;
+  // The program asked for a main-frame load that has not started yet.
+  bool program_load_pending_ = false;
+  std::chrono::steady_clock::time_point program_load_at_{};
+  // The main frame's provisional load: who asked, whether its address is
+  // still to be judged, and whether it was refused; the page it would
+  // replace.
+  TopLoadFacts top_facts_;
+  bool top_pending_ = false;
+  bool top_load_refused_ = false;
+  std::string committed_uri_;
+  // The last address asked for during a user gesture.
+  std::string gesture_uri_;
+  // Button and key presses on the view, counted; the one that last opened
+  // the user's browser.
+  std::uint64_t input_serial_ = 0;
+  std::uint64_t browser_serial_ = UINT64_MAX;
 
   DialogFlood dialog_flood_;
   CrashRecovery crash_recovery_;

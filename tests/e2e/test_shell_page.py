@@ -91,11 +91,14 @@ class PageCommandTest(SessionTestCase):
         server = PageServer({"/page.html": "<html><body>web page" + probe_script(self.recorder) + "</body></html>",
                                  "/frame.html": "<html><body>frame" + probe_script(self.recorder) + "</body></html>"})
         self.addCleanup(server.close)
-        # A local page that embeds a frame from the web, then the web page itself.
+        # A local page that embeds a frame from the web, then the web page
+        # itself, by a link of the local page (its script may not replace it
+        # while a frame from elsewhere is in it).
         local = os.path.join(d.tmp, "local.html")
-        self.start(local, f"<iframe src='{server.url}/frame.html'></iframe>"
-                          "<script>setTimeout(function () {"
-                          f" location.href = '{server.url}/page.html'; }}, 1500);</script>")
+        self.start(local, f"<a href='{server.url}/page.html' style='display:block;width:300px;height:100px;"
+                          f"background:#fc6'>web</a><iframe src='{server.url}/frame.html'></iframe>")
+        d.wait_for(lambda: server.reports, 20, "the frame's report")
+        d.click(100, 50)
         d.wait_for(lambda: len(server.reports) >= 2, 20, "both reports")
         for report in server.reports:
             self.assertIn("openFile=undefined getLocalDrives=undefined", report)

@@ -237,6 +237,11 @@ class FakeShell : public Shell, public StrictFake {
     opened.push_back({program, parameters, directory, 1});
     return open_result;
   }
+  std::map<std::string, std::string> listed;  // bare names and where they are
+  std::string ListedProgramPath(const std::string& entry) override {
+    Called("ListedProgramPath", entry);
+    return listed.contains(entry) ? listed[entry] : entry.starts_with('/') ? entry : std::string();
+  }
   bool OpenFolder(const std::string& folder) override {
     Called("OpenFolder", folder);
     folders.push_back(folder);
@@ -306,6 +311,17 @@ class FakeDialogs : public Dialogs, public StrictFake {
     dialog.Form_Load();
     if (on_options) on_options(dialog);
     else dialog.cmdCancel_Click();
+  }
+
+  // The user in front of the launch confirmation.
+  bool consent_answer = false;
+  std::vector<LaunchConsent> consents;
+  std::function<void()> on_consent;  // what happens while the box is open
+  bool ConfirmLaunch(const LaunchConsent& consent) override {
+    Called("ConfirmLaunch", consent.asker);
+    consents.push_back(consent);
+    if (on_consent) on_consent();
+    return consent_answer;
   }
 
   std::function<void()> on_show_about;  // what happens while the box is open

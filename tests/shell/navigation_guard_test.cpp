@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vantile {
@@ -79,13 +80,11 @@ const GuardCase kCases[] = {
     {"param_value_may_hold_a_question_mark", "launch:/usr/bin/ed?param=a?b", kEd, Action::Launch,
      true, "/usr/bin/ed", "a?b"},
 
-    // Where the keyword sits, and which form wins.
-    {"launch_anywhere_in_the_address_is_a_launch_link", "http://example.com/?x=launch:/bin/sh",
-     {}, Action::None, true},
-    {"launch_in_a_query_starts_an_allowed_program", "http://example.com/?x=launch:/usr/bin/ed",
-     kEd, Action::Launch, true, "/usr/bin/ed"},
-    {"launch_is_tested_before_folder", "folder:/tmp?launch:/usr/bin/ed", kEd, Action::Launch, true,
-     "/usr/bin/ed"},
+    // The forms are schemes: the same text inside another address is just text.
+    {"launch_in_a_query_is_an_ordinary_address", "http://example.com/?x=launch:/usr/bin/ed", kEd,
+     Action::None, false},
+    {"folder_naming_launch_opens_that_folder", "folder:/tmp?launch:/usr/bin/ed", kEd, Action::OpenFolder, true,
+     "", "", "", "/tmp?launch:/usr/bin/ed"},
     {"bare_launch_keyword_starts_nothing", "launch:", kEd, Action::None, true},
 
     // Folder links: no allow-list, "+" kept, %5C decoded, %5c kept.
@@ -94,8 +93,7 @@ const GuardCase kCases[] = {
     {"upper_case_folder_keyword", "FOLDER:/srv", {}, Action::OpenFolder, true, "", "", "", "/srv"},
     {"folder_link_keeps_plus_and_decodes_space_and_backslash", "folder:/a+b%20c%5Cd%5ce", {},
      Action::OpenFolder, true, "", "", "", "/a+b c\\d%5ce"},
-    {"folder_link_after_other_text", "file:///x/folder:C:%5CDocs", {}, Action::OpenFolder, true,
-     "", "", "", "C:\\Docs"},
+    {"folder_after_other_text_is_an_ordinary_address", "file:///x/folder:C:%5CDocs", {}, Action::None, false},
 
     // WebKit's escapes of non-ASCII characters are undone first, so an entry
     // holding "é" matches; ASCII escapes and broken UTF-8 stay as written.
@@ -162,57 +160,71 @@ TEST(DecodeUtf8Escapes, DecodesOnlyWholeValidUtf8Characters) {
 }
 
 // Who may trigger a link: one row per kind of asker.
+enum class Outcome { Acts, Asks, Refused };
 struct SourceCase {
   const char* name;
   std::string url;
   NavigationSource source;
-  bool starts;
+  Outcome outcome;
 };
 
 void PrintTo(const SourceCase& c, std::ostream* os) { *os << c.name; }
 
 NavigationSource Source(void (*set)(NavigationSource&)) {
   NavigationSource source;
-  source.local_schemes_checked = true;
   set(source);
   return source;
 }
 
 const SourceCase kSources[] = {
-    {"the_program_itself", "launch:/usr/bin/ed", NavigationSource::Program(), true},
-    {"script_of_a_page_of_only_local_documents", "http://x/?launch:/usr/bin/ed",
-     Source([](NavigationSource& s) { s.only_local_documents = true; }), true},
+    {"the_program_itself", "launch:/usr/bin/ed", NavigationSource::Program(), Outcome::Acts},
+    {"script_of_a_page_of_only_local_documents", "launch:/usr/bin/ed",
+     Source([](NavigationSource& s) { s.only_local_documents = true; }), Outcome::Acts},
     {"a_link_scheme_only_a_local_document_can_ask_for", "launch:/usr/bin/ed",
-     Source([](NavigationSource&) {}), true},
-    {"a_folder_scheme_only_a_local_document_can_ask_for", "FOLDER:/tmp", Source([](NavigationSource&) {}), true},
-    {"a_click_in_a_document_from_elsewhere", "http://x/?launch:/usr/bin/ed",
-     Source([](NavigationSource& s) { s.user_gesture = true; }), true},
-    {"script_of_a_document_from_elsewhere", "http://x/?launch:/usr/bin/ed",
-     Source([](NavigationSource&) {}), false},
-    {"a_link_scheme_when_the_browser_does_not_check_it", "launch:/usr/bin/ed", NavigationSource{}, false},
-    {"a_server_redirect_even_after_a_click", "launch:/usr/bin/ed",
-     Source([](NavigationSource& s) { s.redirect = s.user_gesture = s.only_local_documents = true; }), false},
+     Source([](NavigationSource& s) { s.local_schemes_checked = true; }), Outcome::Acts},
+    {"a_folder_scheme_only_a_local_document_can_ask_for", "FOLDER:/tmp",
+     Source([](NavigationSource& s) { s.local_schemes_checked = true; }), Outcome::Acts},
+    {"a_link_followed_in_a_document_from_elsewhere", "launch:/usr/bin/ed",
+     Source([](NavigationSource& s) { s.foreign_asker = "https://x.example"; }), Outcome::Asks},
+    {"a_folder_followed_in_a_document_from_elsewhere", "folder:/tmp",
+     Source([](NavigationSource& s) { s.foreign_asker = "https://x.example"; }), Outcome::Asks},
+    {"nobody_known_asked", "launch:/usr/bin/ed", NavigationSource{}, Outcome::Refused},
+    {"a_server_redirect_even_from_the_users_own_page", "launch:/usr/bin/ed",
+     Source([](NavigationSource& s) { s.redirect = s.only_local_documents = true; }), Outcome::Refused},
     {"a_page_refresh_even_in_the_users_own_page", "folder:/tmp",
-     Source([](NavigationSource& s) { s.client_pull = s.only_local_documents = true; }), false},
+     Source([](NavigationSource& s) { s.client_pull = s.only_local_documents = true; }), Outcome::Refused},
 };
 
 class SourceTable : public ::testing::TestWithParam<SourceCase> {};
 
-TEST_P(SourceTable, DecidesWhoMayTriggerALink) {
+TEST_P(SourceTable, DecidesWhoMayTriggerALinkAndWhoOnlyAsks) {
   const SourceCase& c = GetParam();
   GuardDecision d = DecideNavigation(c.url, kEd, 1, c.source);
   EXPECT_TRUE(d.cancel);
-  EXPECT_EQ(d.action != Action::None, c.starts);
-  if (!c.starts) {
+  EXPECT_EQ(d.action != Action::None, c.outcome != Outcome::Refused);
+  EXPECT_EQ(d.needs_consent, c.outcome == Outcome::Asks);
+  EXPECT_EQ(d.asker, c.outcome == Outcome::Asks ? c.source.foreign_asker : "");
+  if (c.outcome == Outcome::Refused) {
     ASSERT_EQ(d.log_lines.size(), 1u);
     EXPECT_EQ(d.log_lines[0].rfind("BeforeNavigate:Refused - ", 0), 0u) << d.log_lines[0];
   }
+  // A program off the allow-list is refused before anyone is asked.
+  EXPECT_FALSE(DecideNavigation("launch:/bin/sh", kEd, 1, c.source).needs_consent);
 }
 
 INSTANTIATE_TEST_SUITE_P(Askers, SourceTable, ::testing::ValuesIn(kSources),
                          [](const ::testing::TestParamInfo<SourceCase>& info) {
                            return std::string(info.param.name);
                          });
+
+TEST(TopLoad, OnlyTheProgramAClickInTheTopDocumentOrTheUsersOwnPageReplacesTheDesktop) {
+  const std::tuple<const char*, TopLoadFacts, TopLoad> rows[] = {
+      {"https://x/", {.program = true}, TopLoad::Allow}, {"https://x/", {.only_local_documents = true}, TopLoad::Allow},
+      {"https://x/", {.top_clicked = true}, TopLoad::Allow}, {"https://x/", {}, TopLoad::Refuse},
+      {"HTTP://x/", {.user_gesture = true}, TopLoad::OpenInBrowser}, {"about:blank", {.user_gesture = true}, TopLoad::Refuse},
+      {"file:///home/u/page.html", {.user_gesture = true}, TopLoad::Refuse}};
+  for (const auto& [url, facts, expected] : rows) EXPECT_EQ(DecideTopLoad(url, facts), expected) << url;
+}
 
 TEST(NavigationGuard, OrdinaryAddressesPassWhoeverAsks) {
   GuardDecision d = DecideNavigation("http://example.com/", kEd, 1, NavigationSource{});
@@ -221,7 +233,7 @@ TEST(NavigationGuard, OrdinaryAddressesPassWhoeverAsks) {
 }
 
 TEST(NewWindow, WebAddressesGoToTheBrowserAndOnlyTheUsersPageMayReplaceTheDesktop) {
-  const NavigationSource untrusted = Source([](NavigationSource& s) { s.user_gesture = true; });
+  const NavigationSource untrusted = Source([](NavigationSource& s) { s.local_schemes_checked = true; });
   const NavigationSource local = Source([](NavigationSource& s) { s.only_local_documents = true; });
   EXPECT_EQ(DecideNewWindow("HTTPS://example.com/", untrusted), NewWindowPlace::UserBrowser);
   EXPECT_EQ(DecideNewWindow("file:///home/u/other.html", untrusted), NewWindowPlace::ThisView);
@@ -234,12 +246,13 @@ TEST(NewWindow, WebAddressesGoToTheBrowserAndOnlyTheUsersPageMayReplaceTheDeskto
   EXPECT_EQ(DecideNewWindow("", local), NewWindowPlace::Nowhere);
 }
 
-TEST(RefreshTarget, MatchesTheLinkWhateverItsSpelling) {
-  const std::vector<std::string> contents = {"5", "0; URL='LAUNCH:/opt/my app/run?param=%C3%A9'"};
-  EXPECT_TRUE(IsRefreshTarget("launch:/opt/my%20app/run?param=%C3%A9", contents));
-  EXPECT_TRUE(IsRefreshTarget("http://x/?LAUNCH:/opt/my%20app/run?param=\xC3\xA9", contents));
-  EXPECT_FALSE(IsRefreshTarget("launch:/opt/my%20app/run?param=other", contents));
-  EXPECT_FALSE(IsRefreshTarget("http://x/", {"0;url=http://x/"})) << "only links are refused";
+TEST(RefreshTarget, MatchesTheSameLinkWhateverItsSpellingAndNothingElse) {
+  const std::vector<std::string> targets = {"LAUNCH:/opt/my app/run?param=%C3%A9"};
+  EXPECT_TRUE(IsRefreshTarget("launch:/opt/my%20app/run?param=%C3%A9", targets));
+  EXPECT_FALSE(IsRefreshTarget("launch:/opt/my%20app/run?param=other", targets));
+  EXPECT_FALSE(IsRefreshTarget("launch:/opt/my%20app/run", targets)) << "a longer refresh names another link";
+  EXPECT_FALSE(IsRefreshTarget("http://x/?launch:/opt/my%20app/run?param=%C3%A9", targets));
+  EXPECT_FALSE(IsRefreshTarget("http://x/", {"http://x/"})) << "only links are refused";
 }
 
 }  // namespace

@@ -45,31 +45,46 @@ TEST_F(PageCommandsTest, DisallowedLaunchLinkStartsNothingAndCancels) {
   EXPECT_TRUE(fakes.journal.Empty());
 }
 
-TEST_F(PageCommandsTest, LinksFromADocumentElsewhereActOnlyOnAClickAndRefusalsAreLogged) {
+TEST_F(PageCommandsTest, LinksFromADocumentElsewhereActOnlyWhenTheUserAcceptsWhatIsShown) {
   Settings stored;
   stored.ProgramCount = 1;
-  stored.Programs = {"/usr/bin/ed"};
+  stored.Programs = {"tool"};
   StoreSettings(stored);
   Start("/debug");
-  fakes.shell.AllowNone().Allow({"Launch", "OpenFolder"});
-  NavigationSource script;  // no click, and the page may hold documents from elsewhere
-  NavigationSource click;
-  click.user_gesture = true;
-  for (const char* url : {"http://x/?launch:/usr/bin/ed", "http://x/?folder:/tmp"}) {
-    bool cancel = false;
-    Form().WB_BeforeNavigate2(url, script, cancel);
-    EXPECT_TRUE(cancel) << url;
-  }
-  EXPECT_TRUE(fakes.shell.opened.empty());
-  EXPECT_TRUE(fakes.shell.folders.empty());
+  fakes.shell.AllowNone().Allow({"Launch", "OpenFolder", "ListedProgramPath"});
+  fakes.shell.listed = {{"tool", "/usr/local/bin/tool"}};
+  fakes.dialogs.AllowNone().Allow({"ConfirmLaunch"});
+  NavigationSource site;
+  site.foreign_asker = "https://x.example";
+  const char* link = "launch:tool?dir=/tmp&param=-e+sh%20-c+'echo hi'";
+
+  // Cancel starts nothing; a second request while the box is open is
+  // dropped without a second box; a program off the list is never asked.
   bool cancel = false;
-  Form().WB_BeforeNavigate2("http://x/?launch:/usr/bin/ed", click, cancel);
-  EXPECT_EQ(fakes.shell.opened.size(), 1u);
+  fakes.dialogs.on_consent = [&] { Form().WB_BeforeNavigate2(link, site, cancel); };
+  Form().WB_BeforeNavigate2(link, site, cancel);
+  EXPECT_TRUE(cancel);
+  fakes.dialogs.on_consent = nullptr;
+  Form().WB_BeforeNavigate2("launch:/bin/sh", site, cancel);
+  EXPECT_TRUE(fakes.shell.opened.empty());
+  EXPECT_EQ(fakes.dialogs.consents, (std::vector<LaunchConsent>{{LaunchConsent::Kind::Launch, "https://x.example",
+                                                                   "/usr/local/bin/tool", {"-e", "sh", "-c", "echo hi"},
+                                                                   "/tmp", ""}}));
+
+  // Accepted: exactly what was shown starts.
+  fakes.dialogs.consent_answer = true;
+  Form().WB_BeforeNavigate2(link, site, cancel);
+  Form().WB_BeforeNavigate2("folder:/srv/x", site, cancel);
+  EXPECT_EQ(fakes.shell.opened,
+            (std::vector<test::FakeShell::OpenCall>{{"/usr/local/bin/tool", "-e sh -c 'echo hi'", "/tmp", 1}}));
+  EXPECT_EQ(fakes.shell.folders, Calls{"/srv/x"});
+  EXPECT_EQ(fakes.dialogs.consents.back().kind, LaunchConsent::Kind::Folder);
   Form().Form_QueryUnload();
   Calls lines = LogLines();
-  EXPECT_NE(std::find(lines.begin(), lines.end(),
-                      "INFORMATION:  BeforeNavigate:Refused - not clicked, and a document from elsewhere may have asked"),
-            lines.end());
+  for (const char* expected : {"INFORMATION:  BeforeNavigate:Refused - a confirmation is already open",
+                               "INFORMATION:  BeforeNavigate:Refused - the user did not accept"}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected;
+  }
 }
 
 TEST_F(PageCommandsTest, FolderLinkOpensTheFileManagerAndCancels) {

@@ -1,0 +1,119 @@
+#include "dialogs/gtk/launch_consent_gtk.h"
+
+#include <string>
+
+#include "common/text.h"
+
+namespace vantile {
+
+namespace {
+
+// GTK marks mnemonics with "_"; the captions use "&".
+std::string Mnemonic(const std::string& caption) { return ReplaceAll(caption, "&", "_"); }
+
+GtkWidget* Label(const std::string& text, bool value) {
+  GtkWidget* label = gtk_label_new(text.c_str());
+  gtk_label_set_xalign(GTK_LABEL(label), 0);
+  gtk_label_set_yalign(GTK_LABEL(label), 0);
+  if (value) {
+    // Paths and arguments are shown whole and can be copied; long ones wrap
+    // anywhere rather than widen the box past the screen.
+    gtk_label_set_selectable(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
+    gtk_widget_set_hexpand(label, TRUE);
+    gtk_style_context_add_class(gtk_widget_get_style_context(label), "monospace");
+  }
+  return label;
+}
+
+// Follows the focus and the clock, and enables the accepting button only
+// when ConsentGate allows.
+struct AcceptButton {
+  GtkWidget* button = nullptr;
+  ConsentGate gate;
+  guint timer = 0;
+
+  void Update() {
+    gtk_widget_set_sensitive(button, gate.MayAccept(ConsentGate::Clock::now()));
+  }
+  static gboolean OnTick(gpointer data) {
+    static_cast<AcceptButton*>(data)->Update();
+    return G_SOURCE_CONTINUE;
+  }
+  static void OnActive(GObject* window, GParamSpec*, gpointer data) {
+    auto* self = static_cast<AcceptButton*>(data);
+    self->gate.FocusChanged(gtk_window_is_active(GTK_WINDOW(window)), ConsentGate::Clock::now());
+    self->Update();
+  }
+};
+
+}  // namespace
+
+bool RunLaunchConsent(GtkWindow* owner, const LaunchConsent& consent) {
+  const ConsentText text = DescribeConsent(consent);
+  GtkWidget* widget = gtk_dialog_new();
+  GtkDialog* box = GTK_DIALOG(widget);
+  GtkWindow* window = GTK_WINDOW(widget);
+  gtk_window_set_title(window, ConsentText::kCaption);
+  gtk_window_set_transient_for(window, owner);
+  gtk_window_set_modal(window, TRUE);
+  gtk_window_set_destroy_with_parent(window, TRUE);
+  gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);
+  gtk_window_set_keep_above(window, TRUE);
+  gtk_window_set_resizable(window, FALSE);
+
+  GtkWidget* cancel = gtk_dialog_add_button(box, Mnemonic(ConsentText::kCancelCaption).c_str(), GTK_RESPONSE_CANCEL);
+  AcceptButton accept;
+  accept.button = gtk_dialog_add_button(box, Mnemonic(text.accept_caption).c_str(), GTK_RESPONSE_ACCEPT);
+  gtk_dialog_set_default_response(box, GTK_RESPONSE_CANCEL);
+  gtk_widget_set_sensitive(accept.button, FALSE);
+
+  GtkWidget* grid = gtk_grid_new();
+  gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
+  gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+  gtk_container_set_border_width(GTK_CONTAINER(grid), 12);
+  GtkWidget* icon = gtk_image_new_from_icon_name("dialog-warning", GTK_ICON_SIZE_DIALOG);
+  gtk_widget_set_valign(icon, GTK_ALIGN_START);
+  gtk_grid_attach(GTK_GRID(grid), icon, 0, 0, 1, 2);
+  GtkWidget* heading = Label(text.heading, false);
+  gtk_label_set_line_wrap(GTK_LABEL(heading), TRUE);
+  gtk_label_set_max_width_chars(GTK_LABEL(heading), 60);
+  PangoAttrList* bold = pango_attr_list_new();
+  pango_attr_list_insert(bold, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
+  pango_attr_list_insert(bold, pango_attr_scale_new(1.2));
+  gtk_label_set_attributes(GTK_LABEL(heading), bold);
+  pango_attr_list_unref(bold);
+  gtk_grid_attach(GTK_GRID(grid), heading, 1, 0, 2, 1);
+  GtkWidget* explanation = Label(text.explanation, false);
+  gtk_label_set_line_wrap(GTK_LABEL(explanation), TRUE);
+  gtk_label_set_max_width_chars(GTK_LABEL(explanation), 60);
+  gtk_grid_attach(GTK_GRID(grid), explanation, 1, 1, 2, 1);
+  int row = 2;
+  for (const ConsentText::Row& line : text.rows) {
+    gtk_grid_attach(GTK_GRID(grid), Label(line.label, false), 1, row, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), Label(line.value, true), 2, row, 1, 1);
+    ++row;
+  }
+  gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(box)), grid);
+  gtk_widget_show_all(grid);
+
+  // The gate starts when the box is shown; the focus may come later (or
+  // never, when the window manager keeps it elsewhere).
+  accept.gate.Armed(ConsentGate::Clock::now());
+  g_signal_connect(widget, "notify::is-active", G_CALLBACK(AcceptButton::OnActive), &accept);
+  accept.timer = g_timeout_add(100, AcceptButton::OnTick, &accept);
+  gtk_widget_grab_focus(cancel);
+
+  const int response = gtk_dialog_run(box);
+  g_source_remove(accept.timer);
+  g_signal_handlers_disconnect_by_data(widget, &accept);
+  // A press that arrives as the button turns insensitive never reaches it,
+  // but the answer is read from the gate too, so nothing else can accept.
+  const bool accepted = response == GTK_RESPONSE_ACCEPT && accept.gate.MayAccept(ConsentGate::Clock::now());
+  gtk_widget_destroy(widget);
+  return accepted;
+}
+
+}  // namespace vantile
