@@ -1,6 +1,7 @@
 #include "dialogs/launch_consent.h"
 
 #include <cstdio>
+#include <string>
 
 namespace vantile {
 
@@ -65,15 +66,19 @@ ConsentText DescribeConsent(const LaunchConsent& consent) {
   text.explanation =
       "The page you see is not your own desktop page. Start the program only if you expected exactly this.";
   text.accept_caption = "&Start";
+  // The folder before the arguments: a long list scrolls, and nothing
+  // else may scroll out of sight with it.
   text.rows.push_back({"Program:", VisibleText(consent.program)});
+  text.rows.push_back({"In folder:", VisibleText(consent.directory)});
   if (consent.arguments.empty()) {
     text.rows.push_back({"Arguments:", "none"});
   } else {
     for (std::size_t i = 0; i < consent.arguments.size(); ++i) {
-      text.rows.push_back({i == 0 ? "Arguments:" : "", VisibleText(consent.arguments[i])});
+      // The count tells how much a scrolled list holds.
+      const std::string label = "Arguments (" + std::to_string(consent.arguments.size()) + "):";
+      text.rows.push_back({i == 0 ? label : "", VisibleText(consent.arguments[i])});
     }
   }
-  text.rows.push_back({"In folder:", VisibleText(consent.directory)});
   return text;
 }
 

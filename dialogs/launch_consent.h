@@ -42,7 +42,8 @@ struct ConsentText {
   std::string explanation;
   // "&Start" or "&Open".
   std::string accept_caption;
-  // Label and value rows, in order; arguments get one row each.
+  // Label and value rows, in order (program, folder, arguments); each
+  // argument gets a row of its own.
   struct Row {
     std::string label;
     std::string value;

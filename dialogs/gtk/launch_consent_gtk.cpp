@@ -24,6 +24,11 @@ GtkWidget* Label(const std::string& text, bool value) {
     gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
     gtk_widget_set_hexpand(label, TRUE);
     gtk_style_context_add_class(gtk_widget_get_style_context(label), "monospace");
+    // A hyphen at the break would read as part of the argument.
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+    gtk_label_set_attributes(GTK_LABEL(label), attributes);
+    pango_attr_list_unref(attributes);
   }
   return label;
 }
@@ -96,8 +101,17 @@ bool RunLaunchConsent(GtkWindow* owner, const LaunchConsent& consent) {
     gtk_grid_attach(GTK_GRID(grid), Label(line.value, true), 2, row, 1, 1);
     ++row;
   }
-  gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(box)), grid);
-  gtk_widget_show_all(grid);
+  // However many arguments a page writes, the box and its buttons stay on
+  // the screen; the list scrolls.
+  GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
+  gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+  gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller), 480);
+  gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(scroller), FALSE);
+  gtk_container_add(GTK_CONTAINER(scroller), grid);
+  gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(box)), scroller);
+  gtk_widget_show_all(scroller);
 
   // The gate starts when the box is shown; the focus may come later (or
   // never, when the window manager keeps it elsewhere).

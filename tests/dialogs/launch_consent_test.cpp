@@ -16,12 +16,12 @@ TEST(LaunchConsent, ShowsTheSiteTheProgramEachArgumentAndTheFolderUnambiguously)
   EXPECT_EQ(launch.heading, "https://x.example wants to start a program");
   EXPECT_EQ(launch.accept_caption, "&Start");
   EXPECT_EQ(launch.rows, (std::vector<Row>{{"Program:", "/usr/bin/xterm"},
-                                           {"Arguments:", "-e"},
+                                           {"In folder:", "/tmp"},
+                                           {"Arguments (5):", "-e"},
                                            {"", "sh -c 'id'\u240A"},
                                            {"", "\"\""},
                                            {"", "a<U+202E>txt.exe"},
-                                           {"", "caf\xC3\xA9\u2421\xFF"},
-                                           {"In folder:", "/tmp"}}));
+                                           {"", "caf\xC3\xA9\u2421\xFF"}}));
   const ConsentText folder = DescribeConsent({LaunchConsent::Kind::Folder, "https://x.example", "", {}, "", "/srv"});
   EXPECT_EQ(folder.heading, "https://x.example wants to open a folder");
   EXPECT_EQ(folder.accept_caption, "&Open");
