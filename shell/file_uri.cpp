@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/text.h"
+#include "shell/page_loading.h"
 
 namespace vantile {
 
@@ -102,12 +103,35 @@ std::optional<std::string> LocalPathOfFileAddress(std::string_view address) {
 
 std::string BrowserAddress(std::string_view address) {
   if (address.empty()) return {};
-  if (!HasUriScheme(address)) return FileUriFromPath(address);
+  if (!HasUriScheme(address)) {
+    // A path, or a name that exists here, is a file; other text without a
+    // scheme ("www.example.com" typed as the home page) is a web address.
+    std::error_code ec;
+    const bool path_like = address.front() == '/' || address.front() == '.' || address.front() == '~' ||
+                           address.find('\\') != std::string_view::npos ||
+                           (address.size() > 1 && address[1] == ':');
+    if (path_like || std::filesystem::exists(std::string(address), ec)) return FileUriFromPath(address);
+    return WebAddressOf(std::string(address));
+  }
   if (std::optional<std::string> path = LocalPathOfFileAddress(address)) {
     std::error_code ec;
     if (std::filesystem::exists(*path, ec)) return FileUriFromPath(*path);
   }
   return std::string(address);
+}
+
+bool ShowsAddress(std::string_view shown, std::string_view address) {
+  auto plain = [](std::string_view text) {
+    std::string decoded = PercentDecode(text);
+    if (decoded.ends_with('/')) decoded.pop_back();
+    return decoded;
+  };
+  return !address.empty() && plain(shown) == plain(BrowserAddress(address));
+}
+
+std::string StoredAddressOf(std::string_view shown) {
+  if (std::optional<std::string> path = LocalPathOfFileAddress(shown)) return "file://" + *path;
+  return std::string(shown);
 }
 
 std::string ReloadAddress(std::string_view current_address) { return BrowserAddress(current_address); }

@@ -24,11 +24,21 @@ std::string PercentDecode(std::string_view text);
 // keeps it. nullopt for any other address, or a file on another host.
 std::optional<std::string> LocalPathOfFileAddress(std::string_view address);
 
-// What the browser is given to load a page address: a plain file path as a
-// file URI; a "file:" address of an existing file re-encoded, since the
+// What the browser is given to load a page address: a plain file path (or a
+// name that exists here) as a file URI; other text without a scheme as a web
+// address (WebAddressOf); a "file:" address of an existing file re-encoded, since the
 // addresses this program makes keep the path as written and a "#", "?" or
 // "%" in it would otherwise cut the path short; anything else as it is.
 std::string BrowserAddress(std::string_view address);
+
+// Whether the browser showing `shown` shows the page address `address`
+// names: the same once escapes are undone, a trailing "/" aside.
+bool ShowsAddress(std::string_view shown, std::string_view address);
+
+// `shown`, an address the browser reports, in the form the program stores
+// page addresses: a local file as "file://" and its path as written, any
+// other address as it is.
+std::string StoredAddressOf(std::string_view shown);
 
 // The address that reloads the current page (see BrowserAddress).
 std::string ReloadAddress(std::string_view current_address);

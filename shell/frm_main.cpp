@@ -41,8 +41,27 @@ void frmMain::LogError(const std::string& text) {
 void frmMain::WaitForCompletion() {
   // A close request handled inside the wait (Ctrl+Q while a slow page loads)
   // ends it: the window is going away and its page no longer matters.
+  const auto deadline = platform_.pump.Now() + kLoadWaitLimit;
   while (phase_ == Phase::Loaded && WB.ReadyState() != READYSTATE_COMPLETE) {
+    if (platform_.pump.Now() >= deadline) {
+      // Go on as after a failed load; the page may still finish.
+      LogError("WaitForCompletion:Gave Up After " + std::to_string(kLoadWaitLimit.count()) + " Seconds");
+      return;
+    }
     platform_.pump.DoEvents();
+  }
+}
+
+void frmMain::FollowScreen(const std::string& candidate) {
+  const std::string shown = WB.LocationURL();
+  // No page yet, or the page that says the web process crashed (which
+  // offers the user's page again): the user's page is still the current one.
+  const std::string crash_page = FileUriFromPath((program_folder_ / "help" / "crashed.html").string());
+  if (shown.empty() || shown == "about:blank" || shown.starts_with(crash_page)) return;
+  if (ShowsAddress(shown, candidate)) {
+    state_.CurrentAddress = candidate;
+  } else if (!ShowsAddress(shown, state_.CurrentAddress)) {
+    state_.CurrentAddress = StoredAddressOf(shown);
   }
 }
 
@@ -111,9 +130,12 @@ bool frmMain::Form_Load(const std::string& argument_text) {
 void frmMain::Form_Activate() {
   state_.IsBusy = true;
   platform_.desktop.SetBusyCursor(true);
+  // The page on screen is the one loaded again, wherever its links led.
+  FollowScreen();
   if (!state_.CurrentAddress.empty()) WB.Navigate(ReloadAddress(state_.CurrentAddress));
   // Also when nothing was navigated: the browser reports complete when idle.
   WaitForCompletion();
+  FollowScreen();
   SetMenuItemEnabled(kMenuGoBack, false);
   ApplyHomeRule();
   platform_.desktop.SetBusyCursor(false);
@@ -131,6 +153,8 @@ void frmMain::Form_QueryUnload() {
   if (phase_ != Phase::Loaded) return;
   phase_ = Phase::Unloaded;
 
+  // "LastPage" is the page on screen.
+  FollowScreen();
   SaveSettings(platform_.registry, state_, program_path_);
   RestoreTaskbar();
   state_.MutexHandle.Release();

@@ -15,6 +15,7 @@
 //   ... close request     -> form.Form_QueryUnload()   (never refused)
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -64,6 +65,8 @@ struct MainWindowState : Settings {
   std::unique_ptr<AppLog> Log;
 };
 
+// The longest a command waits for a page to load.
+inline constexpr std::chrono::seconds kLoadWaitLimit{30};
 inline constexpr const char* kUserAgent = "Vantile 1.2/compatible MSIE 5.5";
 inline constexpr const char* kInstanceLockName = "VantileMain";
 inline constexpr const char* kMessageTitleSuffix = " - Vantile";
@@ -141,7 +144,14 @@ class frmMain : public BrowserEvents {
   void CreateMyPopupMenu();
   void LogInfo(const std::string& text);
   void LogError(const std::string& text);
+  // Runs the message loop until the page has loaded, for at most
+  // kLoadWaitLimit: a page that never finishes must not keep the hourglass,
+  // IsBusy and every command behind it for ever.
   void WaitForCompletion();
+  // CurrentAddress becomes the page the browser shows, in the stored form;
+  // `candidate` (a history entry) is taken when it names that page. Nothing
+  // changes while the browser shows no page of the user's.
+  void FollowScreen(const std::string& candidate = {});
   // Asks the user about a link a page from elsewhere followed; fills in
   // the program's full path that was shown. False: do nothing.
   bool UserConsents(GuardDecision& decision);

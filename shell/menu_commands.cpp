@@ -82,7 +82,10 @@ void frmMain::Form_KeyUp(int key_code, int shift) {
   } else if (shift == kShiftNone) {
     switch (key_code) {
       // Unlike Ctrl+S: no busy check, and the menu is left as it is.
-      case kKeyF4: state_.HomePage = state_.CurrentAddress; break;
+      case kKeyF4:
+        FollowScreen();
+        state_.HomePage = state_.CurrentAddress;
+        break;
       case kKeyF5: WB.Refresh(); break;
       case kKeyF1: OpenHelpFile(); break;
       default: break;
@@ -101,6 +104,7 @@ void frmMain::OpenDemo(std::int32_t index) {
 }
 
 void frmMain::EditPage() {
+  FollowScreen();
   const std::string& address = state_.CurrentAddress;
   const std::size_t dot = address.rfind('.');
   if (dot == std::string::npos) return;

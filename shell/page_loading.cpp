@@ -4,7 +4,8 @@
 // The history records only what these commands load; Back and Forward move
 // the browser through its own travel list and the index along with it, so
 // after links clicked inside a page the two can disagree. The index may
-// then stand outside the history; it is only ever read inside it.
+// then stand outside the history; it is only ever read inside it. The
+// current address always follows what the browser shows after the step.
 #include <filesystem>
 #include <system_error>
 
@@ -26,16 +27,36 @@ constexpr const char* kMissingFileTitle = "Load Page Canceled";
 
 }  // namespace
 
+namespace {
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
 std::string FormatAddress(const std::string& addr) {
-  std::string result;
-  if (std::size_t www = FindIgnoreCase(addr, "www."); www != std::string::npos) {
-    result = "http://" + addr.substr(www);
-  } else if (std::size_t http = FindIgnoreCase(addr, "http://"); http != std::string::npos) {
-    result = addr.substr(http);
-  } else if (FileExists(addr)) {
-    result = "file://" + addr;
+  // What the user typed with its scheme is loaded as typed: never https
+  // turned into http, nor a user name dropped.
+  if (StartsWithIgnoreCase(addr, "http://") || StartsWithIgnoreCase(addr, "https://")) return addr;
+  // A file the user picked is that file, even in a folder called www.site,
+  // and "\" is a character a Linux file name may hold.
+  if (FileExists(addr)) return "file://" + addr;
+  const std::string slashed = ReplaceAll(addr, "\\", "/");
+  if (FileExists(slashed)) return "file://" + slashed;
+  if (!HasUriScheme(addr)) {
+    if (std::size_t www = FindIgnoreCase(slashed, "www."); www != std::string::npos) return "http://" + slashed.substr(www);
   }
-  return ReplaceAll(result, "\\", "/");
+  for (const char* scheme : {"http://", "https://"}) {
+    if (std::size_t at = FindIgnoreCase(slashed, scheme); at != std::string::npos) return slashed.substr(at);
+  }
+  return {};
+}
+
+std::string WebAddressOf(const std::string& text) {
+  const std::string slashed = ReplaceAll(text, "\\", "/");
+  const std::size_t www = FindIgnoreCase(slashed, "www.");
+  return "http://" + (www == std::string::npos ? slashed : slashed.substr(www));
 }
 
 bool FileExists(const std::string& path) {
@@ -110,11 +131,13 @@ void frmMain::NavigateBack() {
     WaitForCompletion();
     --state_.HistoryIndex;
     if (state_.HistoryIndex >= 0 && state_.HistoryIndex <= state_.HistoryTop) {
-      state_.CurrentAddress = state_.History[static_cast<std::size_t>(state_.HistoryIndex)];
+      FollowScreen(state_.History[static_cast<std::size_t>(state_.HistoryIndex)]);
       if (state_.HistoryIndex == 0) SetMenuItemEnabled(kMenuGoBack, false);
       SetMenuItemEnabled(kMenuGoForward, true);
-      ApplyHomeRule();
+    } else {
+      FollowScreen();
     }
+    ApplyHomeRule();
   }
   platform_.desktop.SetBusyCursor(false);
 }
@@ -125,11 +148,13 @@ void frmMain::NavigateForward() {
     WaitForCompletion();
     ++state_.HistoryIndex;
     if (state_.HistoryIndex >= 0 && state_.HistoryIndex <= state_.HistoryTop) {
-      state_.CurrentAddress = state_.History[static_cast<std::size_t>(state_.HistoryIndex)];
+      FollowScreen(state_.History[static_cast<std::size_t>(state_.HistoryIndex)]);
       SetMenuItemEnabled(kMenuGoForward, state_.HistoryIndex < state_.HistoryTop);
       SetMenuItemEnabled(kMenuGoBack, true);
-      ApplyHomeRule();
+    } else {
+      FollowScreen();
     }
+    ApplyHomeRule();
   }
   platform_.desktop.SetBusyCursor(false);
 }
@@ -147,6 +172,7 @@ void frmMain::NavigateHome() {
 
 void frmMain::SetAsHomePage() {
   if (state_.IsBusy) return;
+  FollowScreen();
   state_.HomePage = state_.CurrentAddress;
   SetMenuItemEnabled(kMenuHome, false);
   SetMenuItemEnabled(kMenuSetAsHomePage, false);

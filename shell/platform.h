@@ -3,6 +3,7 @@
 // and tests implement them with strict fakes.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -173,6 +174,8 @@ class MessagePump {
  public:
   virtual ~MessagePump() = default;
   virtual void DoEvents() = 0;
+  // The clock waits are measured on.
+  virtual std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
 };
 
 }  // namespace vantile

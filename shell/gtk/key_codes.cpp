@@ -1,5 +1,7 @@
 #include "shell/gtk/key_codes.h"
 
+#include <string_view>
+
 namespace vantile {
 
 namespace {
@@ -38,6 +40,24 @@ int FromKeyval(guint key) {
   }
 }
 
+bool IsLatinLetterOrDigit(guint key) {
+  return (key >= GDK_KEY_a && key <= GDK_KEY_z) || (key >= GDK_KEY_A && key <= GDK_KEY_Z) ||
+         (key >= GDK_KEY_0 && key <= GDK_KEY_9);
+}
+
+// The letter or digit printed on a key of a PC keyboard, by its hardware
+// code (evdev's, plus 8, as X servers and Wayland compositors give it): the
+// key codes Windows gives a layout without Latin letters.
+int LetterOfKeycode(guint16 keycode) {
+  static constexpr char kRows[][11] = {"1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+  static constexpr guint16 kFirst[] = {10, 24, 38, 52};
+  for (std::size_t row = 0; row < 4; ++row) {
+    const std::string_view keys = kRows[row];
+    if (keycode >= kFirst[row] && keycode < kFirst[row] + keys.size()) return keys[keycode - kFirst[row]];
+  }
+  return 0;
+}
+
 }  // namespace
 
 int VirtualKeyCode(const GdkEventKey& event) {
@@ -49,8 +69,21 @@ int VirtualKeyCode(const GdkEventKey& event) {
                                                     event.group, &unshifted, nullptr, nullptr, nullptr)) {
     base = unshifted;
   }
-  const int code = FromKeyval(base);
-  return code ? code : FromKeyval(event.keyval);
+  if (const int code = FromKeyval(base) ? FromKeyval(base) : FromKeyval(event.keyval)) return code;
+  // A layout without Latin letters (Russian, Greek, Hebrew, Arabic ...): the
+  // shortcuts go by the key, as GTK matches its own accelerators: the Latin
+  // letter the same key gives in another layout of the keymap, else the
+  // letter printed on it.
+  for (gint group = 0; keymap && group < 4; ++group) {
+    guint other = 0;
+    if (group != event.group &&
+        gdk_keymap_translate_keyboard_state(keymap, event.hardware_keycode, static_cast<GdkModifierType>(0), group,
+                                            &other, nullptr, nullptr, nullptr) &&
+        IsLatinLetterOrDigit(other)) {
+      return FromKeyval(other);
+    }
+  }
+  return LetterOfKeycode(event.hardware_keycode);
 }
 
 int ShiftBits(const GdkEventKey& event) {

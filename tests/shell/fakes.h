@@ -126,11 +126,23 @@ class FakeBrowser : public Browser, public StrictFake {
   void SetDownloadControl(std::uint32_t flags) override {
     Called("SetDownloadControl", Hex(flags));
   }
+  // The browser's own travel list: what Back and Forward show.
+  std::vector<std::string> travel;
+  std::size_t travel_at = 0;
   void Navigate(const std::string& url) override {
     Called("Navigate", url);
     navigated.push_back(url);
-    location = url;
+    Visit(url);
     StartLoad();
+  }
+  // A link followed inside the page. Loading the page shown again adds no
+  // entry, as in WebKit.
+  void Visit(const std::string& url) {
+    if (!travel.empty() && travel[travel_at] == url) return;
+    if (!travel.empty()) travel.resize(travel_at + 1);
+    travel.push_back(url);
+    travel_at = travel.size() - 1;
+    location = url;
   }
   void Refresh() override {
     Called("Refresh");
@@ -142,12 +154,12 @@ class FakeBrowser : public Browser, public StrictFake {
   }
   bool GoBack() override {
     Called("GoBack");
-    if (go_back_result) StartLoad();
+    if (go_back_result) Travel(-1);
     return go_back_result;
   }
   bool GoForward() override {
     Called("GoForward");
-    if (go_forward_result) StartLoad();
+    if (go_forward_result) Travel(1);
     return go_forward_result;
   }
   int ReadyState() override {
@@ -155,13 +167,16 @@ class FakeBrowser : public Browser, public StrictFake {
     Called("ReadyState", std::to_string(state));
     return state;
   }
-  std::string LocationURL() override {
-    Called("LocationURL");
-    return location;
-  }
+  // A read with no effect: not in the journal, so the commands that check
+  // what is on screen keep their journals about what they do.
+  std::string LocationURL() override { return location; }
 
  private:
   void StartLoad() { remaining_ = passes_per_load; }
+  void Travel(int step) {
+    StartLoad();
+    if (travel_at + step < travel.size()) location = travel[travel_at += step];  // wraps below 0
+  }
   int remaining_ = 0;
 };
 
@@ -389,12 +404,17 @@ class FakeMessagePump : public MessagePump, public StrictFake {
 
   int passes = 0;
   std::function<void()> on_pass;  // what "arrives" during a pass
+  // How long each pass takes on the wait's clock.
+  std::chrono::steady_clock::duration pass_time{};
+  std::chrono::steady_clock::time_point now{};
 
   void DoEvents() override {
     Called("DoEvents");
     ++passes;
+    now += pass_time;
     if (on_pass) on_pass();
   }
+  std::chrono::steady_clock::time_point Now() override { return now; }
 };
 
 // All the fakes over one journal, strict until the test allows calls.

@@ -136,6 +136,7 @@ TEST_F(NavigationTest, EditPageGivesTheEditorTheLocalPathOrTheTextEditorWhenTher
     stored.HomePage = c.address;
     stored.SourceEditor = c.editor;
     StartWith(stored);
+    fakes.browser.location = BrowserAddress(c.address);
     Form().Form_KeyUp('E', 2);
     Calls calls = fakes.journal.Calls();
     std::erase_if(calls, [](const std::string& call) { return call.rfind("shell.FindProgram", 0) == 0; });

@@ -163,6 +163,10 @@ TEST(ReloadAddress, AddressesWithASchemeStayAsTheyAre) {
   EXPECT_EQ(ReloadAddress("about:blank"), "about:blank");
   EXPECT_FALSE(HasUriScheme("C:\\Pages\\home.htm"));
   EXPECT_FALSE(HasUriScheme("/tmp/a:b.html"));
+  // Text without a scheme that is no path is a web address.
+  EXPECT_EQ(ReloadAddress("www.example.com"), "http://www.example.com");
+  EXPECT_EQ(ReloadAddress("example.com/news"), "http://example.com/news");
+  EXPECT_EQ(ReloadAddress("C:\\Pages\\home.htm"), FileUriFromPath("C:\\Pages\\home.htm"));
 }
 
 }  // namespace

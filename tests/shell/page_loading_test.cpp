@@ -14,6 +14,8 @@ TEST_F(FrmMainTest, FormatAddressFollowsTheKeywordAndFileRules) {
   const std::string empty = (root_ / "empty.htm").string();
   std::ofstream(page) << "x";
   std::ofstream{empty};
+  for (const char* folder : {"sub", "www.me.org"}) std::filesystem::create_directory(root_ / folder);
+  for (const char* name : {"www.me.org/index.html", "a\\b.html", "sub/c.html"}) std::ofstream(root_ / name) << "x";
   const struct {
     std::string addr, result;
   } cases[] = {
@@ -25,12 +27,16 @@ TEST_F(FrmMainTest, FormatAddressFollowsTheKeywordAndFileRules) {
       {"", ""},
       {"www.example.com", "http://www.example.com"},
       {"WwW.Example.com/A", "http://WwW.Example.com/A"},
-      {"https://www.example.com/x", "http://www.example.com/x"},
-      {"ftp://www.example.com/x", "http://www.example.com/x"},
-      {"/home/u/www.site/page.html", "http://www.site/page.html"},
+      {"https://www.example.com/x", "https://www.example.com/x"},  // never downgraded
+      {"HTTPS://u@Example.com/", "HTTPS://u@Example.com/"},
+      {"ftp://www.example.com/x", ""},                             // "www." only without a scheme
+      {"/home/u/www.site/page.html", "http://www.site/page.html"},  // no such file
+      {(root_ / "www.me.org/index.html").string(), "file://" + (root_ / "www.me.org/index.html").string()},
+      {(root_ / "a\\b.html").string(), "file://" + (root_ / "a\\b.html").string()},
+      {root_.string() + "\\sub\\c.html", "file://" + (root_ / "sub/c.html").string()},
       {"HTTP://Example.com/Page", "HTTP://Example.com/Page"},
       {"see http://a.b/c", "http://a.b/c"},
-      {"https://example.com/", ""},
+      {"https://example.com/", "https://example.com/"},
       {"\\\\www.host\\a\\b.html", "http://www.host/a/b.html"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatAddress(c.addr), c.result) << c.addr;
@@ -160,8 +166,9 @@ TEST_F(NavigationTest, BackAtTheStartOfTheHistoryLeavesTheIndexBelowZeroUntilThe
   // A link inside the start page gave the browser a page behind it.
   fakes.journal.Clear();
   Form().ProcessMenuClick(3);
-  EXPECT_EQ(fakes.journal.Calls(), (Calls{"desktop.SetBusyCursor(true)", "browser.GoBack",
-                                          "browser.ReadyState(4)", "desktop.SetBusyCursor(false)"}));
+  EXPECT_EQ(fakes.journal.Calls(), (Calls{"desktop.SetBusyCursor(true)", "browser.GoBack", "browser.ReadyState(4)",
+                                          "menu.SetItemEnabled(6,false)", "menu.SetItemEnabled(8,false)",
+                                          "desktop.SetBusyCursor(false)"}));
   EXPECT_EQ(S().HistoryIndex, -1);
   EXPECT_EQ(S().CurrentAddress, s);
   Form().ProcessMenuClick(3);
@@ -241,6 +248,36 @@ TEST_F(NavigationTest, SetAsHomePageWaitsForTheActivateStepButF4DoesNot) {
   Form().Form_KeyUp('S', 2);
   EXPECT_EQ(S().HomePage, S().History.at(0));
   EXPECT_EQ(fakes.journal.Calls(), (Calls{"menu.SetItemEnabled(6,false)", "menu.SetItemEnabled(8,false)"}));
+}
+
+TEST_F(NavigationTest, AfterALinkTheCommandsActOnThePageOnScreen) {
+  const std::string s = Page("s.html"), a = Page("a.html"), b = Page("b.html");
+  StartAt(s);
+  Load(a);
+  fakes.browser.Visit(FileUriFromPath(b));  // a link inside A
+  Form().Form_KeyUp(0x73, 0);               // F4
+  EXPECT_EQ(S().HomePage, Address(b));
+  Form().Form_KeyUp('B', 2);
+  EXPECT_EQ(S().CurrentAddress, Address(a)) << "Back shows A, not S";
+  EXPECT_EQ(S().HistoryIndex, 0);
+  fakes.journal.Clear();
+  Form().Form_KeyUp('E', 2);
+  EXPECT_EQ(fakes.journal.Calls().back(), "shell.OpenInTextEditor(" + a + ")");
+  fakes.browser.Visit(FileUriFromPath(b));
+  Form().Form_QueryUnload();
+  EXPECT_EQ(S().CurrentAddress, Address(b)) << "stored as LastPage: the page on screen";
+}
+
+TEST_F(NavigationTest, AWaitForAPageThatNeverFinishesEndsAfterItsLimit) {
+  StartAt(Page("s.html"));
+  fakes.browser.passes_per_load = 1000000;
+  fakes.pump.pass_time = std::chrono::seconds(1);
+  const int before = fakes.pump.passes;
+  Load(Page("slow.html"));
+  EXPECT_EQ(fakes.pump.passes - before, kLoadWaitLimit.count());
+  Form().Form_Activate();
+  EXPECT_FALSE(S().IsBusy);
+  EXPECT_EQ(S().CurrentAddress, Address((root_ / "slow.html").string())) << "recorded as after a failed load";
 }
 
 TEST_F(NavigationTest, ClosingTheAboutBoxRunsTheActivateStep) {
