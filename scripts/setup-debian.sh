@@ -11,7 +11,7 @@ packages=(
   # run time: the About box's logo is SVG, drawn through GdkPixbuf's SVG loader
   librsvg2-common
   # end-to-end tests: X server, window manager, panel, input, screenshots
-  xvfb xauth openbox tint2 xdotool x11-utils wmctrl imagemagick
+  xvfb xauth openbox tint2 xdotool x11-utils x11-xkb-utils wmctrl imagemagick
   python3 dbus-x11 at-spi2-core fonts-dejavu-core
   # end-to-end tests read menus and dialogs through the accessibility tree
   python3-gi gir1.2-atspi-2.0
