@@ -169,6 +169,7 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeTok
 WebKitBrowser::~WebKitBrowser() {
   if (menu_idle_) g_source_remove(menu_idle_);
   if (recover_idle_) g_source_remove(recover_idle_);
+  if (stop_idle_) g_source_remove(stop_idle_);
   g_signal_handlers_disconnect_by_data(webkit_web_context_get_default(), this);
   g_signal_handlers_disconnect_by_data(view_.get(), this);
   g_signal_handlers_disconnect_by_data(content_.get(), this);
@@ -268,6 +269,7 @@ void WebKitBrowser::JudgeTopLoad(const std::string& uri) {
   facts.top_clicked = clicked != top_clicks_.end();
   if (facts.top_clicked) top_clicks_.erase(clicked);
   facts.user_gesture = !gesture_uri_.empty() && gesture_uri_ == comparable;
+  gesture_uri_.clear();
   const TopLoad decision = DecideTopLoad(uri, facts);
   top_load_refused_ = decision != TopLoad::Allow;
   if (!top_load_refused_) return;
@@ -275,8 +277,10 @@ void WebKitBrowser::JudgeTopLoad(const std::string& uri) {
   if (decision == TopLoad::OpenInBrowser) OpenInUserBrowser(uri);
   // Its response is refused too; a document without one (about:blank) is
   // stopped here, from the main loop rather than inside WebKit's signal.
-  g_idle_add(+[](gpointer data) -> gboolean {
+  if (stop_idle_) return;
+  stop_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
     auto* self = static_cast<WebKitBrowser*>(data);
+    self->stop_idle_ = 0;
     if (self->top_load_refused_ && !self->shut_down_) webkit_web_view_stop_loading(self->view_.get());
     return G_SOURCE_REMOVE;
   }, this);
@@ -454,12 +458,11 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       // it early is no longer needed.
       self->warm_view_.reset();
       self->load_ = Load::Interactive;
-      // Another document in the main frame: its frames, refreshes and
-      // message boxes start afresh.
+      // Another document in the main frame: its frames and refreshes start
+      // afresh. Its message boxes do not: they are limited per view, so a
+      // page that reloads itself gets no new allowance.
       self->main_local_ = IsLocalAddress(webkit_web_view_get_uri(self->view_.get()));
       self->foreign_documents_ = false;
-      // Message boxes are limited per view, not per document: a page that
-      // reloads itself gets no new allowance.
       self->refresh_targets_.clear();
       if (self->top_pending_) self->JudgeTopLoad(self->LocationURL());
       self->top_clicks_.clear();

@@ -172,6 +172,7 @@ class WebKitBrowser : public Browser {
   TopLoadFacts top_facts_;
   bool top_pending_ = false;
   bool top_load_refused_ = false;
+  guint stop_idle_ = 0;
   std::string committed_uri_;
   // The last address asked for during a user gesture.
   std::string gesture_uri_;
