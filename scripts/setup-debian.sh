@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake pkg-config clang libclang-rt-14-dev
-  libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libpng-dev libimagequant-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libwayland-dev libpng-dev libimagequant-dev
   libgtest-dev libgmock-dev googletest
   # run time: the About box's logo is SVG, drawn through GdkPixbuf's SVG loader
   librsvg2-common
@@ -17,6 +17,8 @@ packages=(
   python3-gi gir1.2-atspi-2.0
   # the same under a headless Wayland compositor: compositor, screenshots, keys
   sway grim wtype
+  # GNOME's compositor, headless, with Xwayland: a Wayland session without layer-shell
+  mutter xwayland
   # icon corpus and reference tools for the image helper's tests and benchmark
   icoutils pngquant adwaita-icon-theme hicolor-icon-theme
   shared-mime-info desktop-file-utils

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/file_util.h"
 #include "common/gtk/glib_util.h"
@@ -14,6 +15,7 @@
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "shell/command_line.h"
+#include "shell/display_choice.h"
 #include "shell/frm_main.h"
 #include "shell/gtk/desktop_gtk.h"
 #include "shell/gtk/dialogs_gtk.h"
@@ -24,6 +26,7 @@
 #include "shell/gtk/message_pump_gtk.h"
 #include "shell/gtk/popup_menu_gtk.h"
 #include "shell/gtk/startup_trace.h"
+#include "shell/gtk/wayland_probe.h"
 #include "shell/gtk/webkit_browser.h"
 
 namespace vantile {
@@ -217,6 +220,17 @@ int main(int argc, char** argv) {
   // A second vantile leaves before it connects to the display or creates
   // any WebKit state on disk; frmMain repeats the test as its first step.
   if (vantile::InstanceLock::IsHeldElsewhere(vantile::kInstanceLockName)) return 0;
+  // Where Wayland gives no background layer but Xwayland is there (GNOME),
+  // the desktop window is made through X11.
+  auto env = [](const char* name) -> std::string_view {
+    const char* value = g_getenv(name);
+    return value ? value : "";
+  };
+  vantile::DisplaySession session{env("GDK_BACKEND"), env("WAYLAND_DISPLAY"), env("DISPLAY")};
+  // Only a Wayland session with an X server beside it has the choice; its
+  // compositor is asked then, and only then.
+  if (vantile::PreferX11(session)) session.layer_shell = vantile::WaylandOffersLayerShell();
+  if (vantile::PreferX11(session)) gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) {
     std::fprintf(stderr, "vantile: cannot open the display\n");
     return 1;

@@ -1,4 +1,5 @@
 #include "shell/command_line.h"
+#include "shell/display_choice.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,16 @@ TEST(CommandLineTest, VersionTextStartsWithTheProgramAndTheProjectVersion) {
   EXPECT_EQ(text.substr(0, text.find('\n')), std::string("vantile ") + kVersionText);
   EXPECT_NE(InfoText(InfoRequest::kHelp).find("Usage: vantile [/debug]"), std::string::npos);
   EXPECT_EQ(InfoText(InfoRequest::kNone), "");
+}
+
+TEST(DisplayChoice, X11OnlyOnAWaylandSessionWithoutLayerShellButWithXwaylandUnlessTheUserChose) {
+  const std::pair<DisplaySession, bool> rows[] = {
+      {{"", "wayland-0", ":0", false}, true},        // GNOME
+      {{"", "wayland-0", ":0", true}, false},        // sway, KDE: the background layer
+      {{"", "wayland-0", "", false}, false},         // no Xwayland
+      {{"", "", ":0", false}, false},                // X11 session
+      {{"wayland", "wayland-0", ":0", false}, false}};  // the user's GDK_BACKEND
+  for (const auto& [session, x11] : rows) EXPECT_EQ(PreferX11(session), x11) << session.gdk_backend;
 }
 
 }  // namespace
