@@ -238,6 +238,30 @@ void LightTab::DrawFocus() {
   canvas_->Refresh(TabSurface::HighlightTab);
 }
 
+void LightTab::TabStrip_KeyDown(TabKey key) {
+  if (!Drawing()) return;
+  const int last = number_of_tabs_ - 1;
+  int tab = active_tab_;
+  switch (key) {
+    case TabKey::Left: tab = std::max(0, tab - 1); break;
+    case TabKey::Right: tab = std::min(last, tab + 1); break;
+    case TabKey::Home: tab = 0; break;
+    case TabKey::End: tab = last; break;
+  }
+  if (tab == active_tab_) return;
+  active_tab_ = static_cast<std::int16_t>(tab);
+  ShowActiveTab(active_tab_, true);
+  DrawFocus();
+}
+
+void LightTab::GotFocus() {
+  if (Drawing() && !focus_shown_) DrawFocus();
+}
+
+std::int16_t LightTab::TabAfter(int step) const {
+  return static_cast<std::int16_t>(((active_tab_ + step) % number_of_tabs_ + number_of_tabs_) % number_of_tabs_);
+}
+
 void LightTab::LostFocus() {
   if (Drawing() && focus_shown_) DrawFocus();
 }

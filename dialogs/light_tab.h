@@ -98,6 +98,20 @@ class LightTab {
   // The control lost the keyboard focus.
   void LostFocus();
 
+  // What the platform adds for the keyboard: the keys that move along the
+  // strip while it has the focus, as on every toolkit's tab row.
+  enum class TabKey { Left, Right, Home, End };
+  // Moves to the previous, next, first or last tab exactly as a click on it
+  // would (AfterTabChange, the focus rectangle); at either end nothing
+  // happens.
+  void TabStrip_KeyDown(TabKey key);
+  // The strip got the keyboard focus other than by a click (Tab): the focus
+  // rectangle shows where it is.
+  void GotFocus();
+  // The tab `step` tabs away from the active one, wrapping around (for the
+  // dialog's Ctrl+Page Down and Ctrl+Tab).
+  std::int16_t TabAfter(int step) const;
+
   // Working state, for the toolkit's hit testing and for tests.
   std::int16_t TabLeft(int index) const { return tab_left_.at(static_cast<std::size_t>(index)); }
   std::int16_t TabWidth(int index) const { return tab_width_.at(static_cast<std::size_t>(index)); }

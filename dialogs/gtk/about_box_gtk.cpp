@@ -95,6 +95,25 @@ gboolean OnLinkRelease(GtkWidget*, GdkEventButton* event, gpointer form) {
   return TRUE;
 }
 
+// The link from the keyboard: Tab reaches it, Enter or Space follows it.
+gboolean OnLinkKey(GtkWidget*, GdkEventKey* event, gpointer form) {
+  switch (event->keyval) {
+    case GDK_KEY_Return: case GDK_KEY_KP_Enter: case GDK_KEY_ISO_Enter: case GDK_KEY_space: case GDK_KEY_KP_Space:
+      static_cast<frmAbout*>(form)->lblWebSite_Click();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+gboolean OnLinkDrawn(GtkWidget* link, cairo_t* cr, gpointer) {
+  if (gtk_widget_has_visible_focus(link)) {
+    gtk_render_focus(gtk_widget_get_style_context(link), cr, 0, 0, gtk_widget_get_allocated_width(link),
+                     gtk_widget_get_allocated_height(link));
+  }
+  return FALSE;
+}
+
 void OnCloseClicked(GtkButton*, gpointer form) { static_cast<frmAbout*>(form)->cmdClose_Click(); }
 
 }  // namespace
@@ -144,6 +163,13 @@ void RunAboutBox(GtkWindow* owner, const std::string& web_address) {
   gtk_container_add(GTK_CONTAINER(link), link_label);
   g_signal_connect(link, "realize", G_CALLBACK(OnLinkRealize), nullptr);
   g_signal_connect(link, "button-release-event", G_CALLBACK(OnLinkRelease), &form);
+  gtk_widget_set_can_focus(link, TRUE);
+  g_signal_connect(link, "key-press-event", G_CALLBACK(OnLinkKey), &form);
+  g_signal_connect_after(link, "draw", G_CALLBACK(OnLinkDrawn), nullptr);
+  // To a screen reader it is what it looks like: a link, named by its text.
+  AtkObject* accessible = gtk_widget_get_accessible(link);
+  atk_object_set_role(accessible, ATK_ROLE_LINK);
+  atk_object_set_name(accessible, form.WebCaption().c_str());
   Place(area, link, frmAbout::klblWebSite);
 
   GtkWidget* close = gtk_button_new_with_mnemonic(ReplaceAll(frmAbout::kcmdCloseCaption, "&", "_").c_str());

@@ -102,7 +102,10 @@ GtkWidget* OptionsDialogGtk::MakeControl(const OptionsControl& control) {
       gtk_label_set_xalign(GTK_LABEL(label), 0);
       gtk_label_set_yalign(GTK_LABEL(label), 0);
       // The one long text wraps inside its width; the short ones stay whole.
+      // A wrapping label asks for the width of its whole text unless told
+      // otherwise, and the fixed layout would widen the window to give it.
       gtk_label_set_line_wrap(GTK_LABEL(label), control.id == Id::Label2);
+      if (control.id == Id::Label2) gtk_label_set_max_width_chars(GTK_LABEL(label), 1);
       return label;
     }
     case Kind::TextBox:
@@ -148,7 +151,9 @@ void OptionsDialogGtk::Connect(const OptionsControl& control, GtkWidget* widget)
   }
   switch (control.kind) {
     case Kind::TabStrip:
-      tab_order_.emplace_back(control.tab_index, widget);
+      // First in the keyboard's order, so that Tab goes from the strip to
+      // the page it shows.
+      tab_order_.emplace_back(-1, widget);
       break;
     case Kind::TextBox: {
       std::string& text = control.id == Id::txtHome ? dialog_.txtHome : dialog_.txtEditor;
@@ -245,8 +250,35 @@ void OptionsDialogGtk::MoveFocus(bool forward, bool first) {
   }
 }
 
+void OptionsDialogGtk::FocusFirstOfPage() {
+  // The first control of the page in tab order (the strip comes before it),
+  // not GTK's choice.
+  MoveFocus(true, true);
+  if (tab_ && gtk_widget_is_focus(tab_->widget())) MoveFocus(true);
+}
+
 gboolean OptionsDialogGtk::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
   auto* view = static_cast<OptionsDialogGtk*>(self);
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  // The pages, from anywhere in the dialog, as in every tabbed GTK dialog.
+  if (modifiers == GDK_CONTROL_MASK || modifiers == (GDK_CONTROL_MASK | GDK_SHIFT_MASK)) {
+    int step = 0;
+    switch (event->keyval) {
+      case GDK_KEY_Page_Down: case GDK_KEY_KP_Page_Down: step = modifiers == GDK_CONTROL_MASK ? 1 : 0; break;
+      case GDK_KEY_Page_Up: case GDK_KEY_KP_Page_Up: step = modifiers == GDK_CONTROL_MASK ? -1 : 0; break;
+      case GDK_KEY_Tab: step = 1; break;
+      case GDK_KEY_ISO_Left_Tab: step = -1; break;
+      default: break;
+    }
+    if (step != 0) {
+      view->dialog_.LightTab1.SetActiveTab(view->dialog_.LightTab1.TabAfter(step));
+      // The focus was on the page that went: it goes to the new page's
+      // first control, as in a GtkNotebook.
+      GtkWidget* focus = gtk_window_get_focus(view->window_);
+      if (!focus || !gtk_widget_is_visible(focus)) view->FocusFirstOfPage();
+      return TRUE;
+    }
+  }
   switch (event->keyval) {
     case GDK_KEY_Escape:
       view->dialog_.cmdCancel_Click();  // the dialog's cancel button
@@ -266,8 +298,7 @@ void OptionsDialogGtk::ShowModal() {
   dialog_.Form_Load();
   Build();
   gtk_window_present(window_);
-  // The first control of the page in tab order, not GTK's choice.
-  MoveFocus(true, true);
+  FocusFirstOfPage();
   g_main_loop_run(loop_.get());
   gtk_widget_hide(GTK_WIDGET(window_));
   dialog_.SetHost(nullptr);

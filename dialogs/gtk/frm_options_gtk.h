@@ -44,6 +44,8 @@ class OptionsDialogGtk : public OptionsHost {
   void Connect(const OptionsControl& control, GtkWidget* widget);
   // To the next control in tab order; with `first`, to the first one.
   void MoveFocus(bool forward, bool first = false);
+  // To the first control of the page shown.
+  void FocusFirstOfPage();
   static gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self);
 
   frmOptions& dialog_;

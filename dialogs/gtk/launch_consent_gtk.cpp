@@ -90,6 +90,7 @@ bool RunLaunchConsent(GtkWindow* owner, const LaunchConsent& consent) {
   pango_attr_list_insert(bold, pango_attr_scale_new(1.2));
   gtk_label_set_attributes(GTK_LABEL(heading), bold);
   pango_attr_list_unref(bold);
+  atk_object_set_role(gtk_widget_get_accessible(heading), ATK_ROLE_HEADING);
   gtk_grid_attach(GTK_GRID(grid), heading, 1, 0, 2, 1);
   GtkWidget* explanation = Label(text.explanation, false);
   gtk_label_set_line_wrap(GTK_LABEL(explanation), TRUE);

@@ -1,5 +1,7 @@
 #include "dialogs/gtk/light_tab_gtk.h"
 
+#include "dialogs/gtk/tab_strip_accessible.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -201,10 +203,11 @@ void CairoTabCanvas::Compose(cairo_t* cr) const {
 }
 
 LightTabWidget::LightTabWidget(LightTab& control)
-    : control_(control), widget_(GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()))) {
+    : control_(control), widget_(GTK_WIDGET(g_object_ref_sink(NewAccessibleTabStrip(control)))) {
   GtkWidget* widget = widget_.get();
   gtk_widget_set_can_focus(widget, TRUE);
-  gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK);
+  gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_KEY_PRESS_MASK);
+  g_signal_connect(widget, "key-press-event", G_CALLBACK(OnKey), this);
   g_signal_connect(widget, "size-allocate", G_CALLBACK(OnSizeAllocate), this);
   g_signal_connect(widget, "draw", G_CALLBACK(OnDraw), this);
   g_signal_connect(widget, "button-press-event", G_CALLBACK(OnPress), this);
@@ -213,6 +216,7 @@ LightTabWidget::LightTabWidget(LightTab& control)
 
 LightTabWidget::~LightTabWidget() {
   control_.SetCanvas(nullptr);
+  g_object_set_data(G_OBJECT(widget_.get()), "vantile-light-tab", nullptr);
   g_signal_handlers_disconnect_by_data(widget_.get(), this);
 }
 
@@ -225,7 +229,15 @@ void LightTabWidget::OnSizeAllocate(GtkWidget* widget, GdkRectangle* allocation,
     // The theme is known once the widget sits in its window.
     tab->canvas_ = std::make_unique<CairoTabCanvas>(
         ThemeTabColours(widget), GObjectPtr<PangoContext>::Ref(gtk_widget_get_pango_context(widget)));
-    tab->canvas_->on_refresh = [widget] { gtk_widget_queue_draw(widget); };
+    tab->canvas_->on_refresh = [tab, widget] {
+      gtk_widget_queue_draw(widget);
+      // Every change of the active tab ends in a refresh of the raised tab.
+      if (tab->control_.ActiveTab() != tab->announced_tab_) {
+        AnnounceTabChange(widget, tab->announced_tab_, tab->control_.ActiveTab());
+        tab->announced_tab_ = tab->control_.ActiveTab();
+      }
+    };
+    tab->announced_tab_ = tab->control_.ActiveTab();
     tab->control_.SetCanvas(tab->canvas_.get());
   }
   tab->canvas_->SetControlSize(allocation->width, allocation->height);
@@ -241,7 +253,10 @@ gboolean LightTabWidget::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
 gboolean LightTabWidget::OnPress(GtkWidget* widget, GdkEventButton* event, gpointer self) {
   auto* tab = static_cast<LightTabWidget*>(self);
   if (event->type != GDK_BUTTON_PRESS) return TRUE;
+  // The click draws the focus rectangle itself.
+  tab->clicking_ = true;
   gtk_widget_grab_focus(widget);
+  tab->clicking_ = false;
   const int x = static_cast<int>(event->x), y = static_cast<int>(event->y);
   // The raised tab lies over the strip and takes no clicks of its own.
   const TabRect raised = tab->control_.HighlightBounds();
@@ -253,7 +268,25 @@ gboolean LightTabWidget::OnPress(GtkWidget* widget, GdkEventButton* event, gpoin
 }
 
 void LightTabWidget::OnFocusChange(GtkWidget* widget, GParamSpec*, gpointer self) {
-  if (!gtk_widget_is_focus(widget)) static_cast<LightTabWidget*>(self)->control_.LostFocus();
+  auto* tab = static_cast<LightTabWidget*>(self);
+  if (!gtk_widget_is_focus(widget)) {
+    tab->control_.LostFocus();
+  } else if (!tab->clicking_) {
+    tab->control_.GotFocus();
+  }
+}
+
+gboolean LightTabWidget::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* tab = static_cast<LightTabWidget*>(self);
+  if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SHIFT_MASK)) return FALSE;
+  using Key = LightTab::TabKey;
+  switch (event->keyval) {
+    case GDK_KEY_Left: case GDK_KEY_KP_Left: tab->control_.TabStrip_KeyDown(Key::Left); return TRUE;
+    case GDK_KEY_Right: case GDK_KEY_KP_Right: tab->control_.TabStrip_KeyDown(Key::Right); return TRUE;
+    case GDK_KEY_Home: case GDK_KEY_KP_Home: tab->control_.TabStrip_KeyDown(Key::Home); return TRUE;
+    case GDK_KEY_End: case GDK_KEY_KP_End: tab->control_.TabStrip_KeyDown(Key::End); return TRUE;
+    default: return FALSE;
+  }
 }
 
 }  // namespace vantile

@@ -88,12 +88,17 @@ class LightTabWidget {
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
   static gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer self);
   static void OnFocusChange(GtkWidget* widget, GParamSpec*, gpointer self);
+  static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer self);
 
   LightTab& control_;
   GObjectPtr<GtkWidget> widget_;  // our own reference beside the container's
   std::unique_ptr<CairoTabCanvas> canvas_;
   int width_ = -1;
   int height_ = -1;
+  // A click is taking the focus (it draws the focus rectangle itself).
+  bool clicking_ = false;
+  // The active tab assistive technology was last told of.
+  int announced_tab_ = 0;
 };
 
 }  // namespace vantile

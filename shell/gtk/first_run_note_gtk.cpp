@@ -1,5 +1,7 @@
 #include "shell/gtk/first_run_note_gtk.h"
 
+#include <cstring>
+
 #include "common/gtk/widget_style.h"
 
 namespace vantile {
@@ -39,6 +41,9 @@ GtkWidget* Label(const char* markup, const char* style_class) {
   // Wrapped text asks for its whole length unless told a line's width.
   gtk_label_set_max_width_chars(GTK_LABEL(label), 52);
   gtk_style_context_add_class(gtk_widget_get_style_context(label), style_class);
+  // A screen reader reads the note as text under its headings.
+  const bool heading = std::strcmp(style_class, "title") == 0 || std::strcmp(style_class, "heading") == 0;
+  if (heading) atk_object_set_role(gtk_widget_get_accessible(label), ATK_ROLE_HEADING);
   return label;
 }
 

@@ -163,6 +163,26 @@ TEST_F(LightTabTest, FocusRectangleIsInvertedOnClickAndAgainOnFocusLoss) {
   EXPECT_EQ(canvas.Matching("raised focus"), (Ops{"raised focus 4,3-42,19", "raised focus 4,3-42,19"}));
 }
 
+TEST_F(LightTabTest, KeysMoveAlongTheStripAsClicksDoAndStopAtTheEnds) {
+  tab.Resize(300, 100);  // four tabs
+  using Key = LightTab::TabKey;
+  const std::pair<Key, int> keys[] = {{Key::Left, 0}, {Key::Right, 1}, {Key::End, 3}, {Key::Right, 3},
+                                      {Key::Home, 0}, {Key::Left, 0}};
+  for (const auto& [key, active] : keys) {
+    canvas.Take();
+    const std::size_t before = events.size();
+    tab.TabStrip_KeyDown(key);
+    EXPECT_EQ(tab.ActiveTab(), active);
+    const bool moved = events.size() > before;
+    EXPECT_EQ(canvas.Matching("raised focus").size(), moved ? 1u : 0u) << "the focus rectangle as after a click";
+  }
+  EXPECT_EQ(events, (std::vector<int>{1, 3, 0}));
+  tab.GotFocus();  // already showing after the last move: nothing drawn
+  EXPECT_EQ(canvas.Matching("raised focus").size(), 0u);
+  EXPECT_EQ(tab.TabAfter(-1), 3);
+  EXPECT_EQ(tab.TabAfter(5), 1);
+}
+
 TEST_F(LightTabTest, EventRulesForProperties) {
   tab.Resize(300, 100);
   tab.SetActiveTab(0);

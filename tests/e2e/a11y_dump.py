@@ -25,6 +25,8 @@ def walk(node, depth, out):
             "name": node.get_name() or "",
             "sensitive": states.contains(Atspi.StateType.SENSITIVE),
             "showing": states.contains(Atspi.StateType.SHOWING),
+            "selected": states.contains(Atspi.StateType.SELECTED),
+            "focused": states.contains(Atspi.StateType.FOCUSED),
             "box": [extents.x, extents.y, extents.width, extents.height] if extents else None,
         })
         count = node.get_child_count()

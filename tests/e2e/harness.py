@@ -292,7 +292,8 @@ class Desktop:
 
     def accessible_tree(self, pid):
         """The accessibility tree of a program started with accessible_env(),
-        as a list of nodes: role, name, sensitive, showing, box (x, y, w, h)."""
+        as a list of nodes: role, name, sensitive, showing, selected, focused,
+        box (x, y, w, h)."""
         python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else "python3"
         script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "a11y_dump.py")
         r = subprocess.run([python, script, str(pid)], env=self.accessible_env(), capture_output=True,
