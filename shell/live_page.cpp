@@ -86,10 +86,6 @@ bool LivePage::TakeDue(Clock::time_point now, bool page_loading) {
   return true;
 }
 
-bool LivePageEnabled(RegistryStore& store) {
-  const auto value = store.QueryValue(HKEY_CURRENT_USER, kSettingsSection, "LiveReload");
-  if (!value || value->type != REG_DWORD || value->data.size() != 4) return true;
-  return value->data[0] != 0 || value->data[1] != 0 || value->data[2] != 0 || value->data[3] != 0;
-}
+bool LivePageEnabled(RegistryStore& store) { return SettingSwitchOn(store, "LiveReload"); }
 
 }  // namespace vantile

@@ -127,6 +127,12 @@ void SaveSettings(RegistryStore& store, const Settings& s, const std::string& ru
   }
 }
 
+bool SettingSwitchOn(RegistryStore& store, const char* name) {
+  const auto value = store.QueryValue(HKEY_CURRENT_USER, kSettingsSection, name);
+  if (!value || value->type != REG_DWORD || value->data.size() != 4) return true;
+  return value->data[0] != 0 || value->data[1] != 0 || value->data[2] != 0 || value->data[3] != 0;
+}
+
 std::uint32_t DownloadControlFlags(const Settings& s) {
   std::uint32_t flags = DLCTL_NO_CLIENTPULL;
   if (s.EnableImages) flags |= DLCTL_DLIMAGES;

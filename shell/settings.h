@@ -58,4 +58,9 @@ inline constexpr std::uint32_t DLCTL_NO_CLIENTPULL = 0x20000000;
 
 std::uint32_t DownloadControlFlags(const Settings& settings);
 
+// A switch kept only in the settings file (a DWORD beside the other
+// settings, such as "LiveReload" or "PauseWhenHidden"): 0 turns it off;
+// missing, or any other value, leaves it on.
+bool SettingSwitchOn(RegistryStore& store, const char* name);
+
 }  // namespace vantile

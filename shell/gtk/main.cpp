@@ -24,6 +24,7 @@
 #include "shell/gtk/key_codes.h"
 #include "shell/gtk/live_page_gtk.h"
 #include "shell/gtk/message_pump_gtk.h"
+#include "shell/gtk/page_pause.h"
 #include "shell/gtk/popup_menu_gtk.h"
 #include "shell/gtk/startup_trace.h"
 #include "shell/gtk/wayland_probe.h"
@@ -195,7 +196,26 @@ int Run(const std::string& argument_text) {
   if (LivePageEnabled(registry)) {
     live_page = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser.widget()), browser);
   }
+  // A page nobody can see is paused, unless the settings file says not to
+  // (a page that must keep running). Set up once the window is up, so that
+  // connecting to the buses costs start-up nothing.
+  struct PauseStarter {
+    GtkWidget* window;
+    GtkOverlay* overlay;
+    GtkWidget* view;
+    std::unique_ptr<PagePause> pause;
+    guint timer = 0;
+  } pause{GTK_WIDGET(desktop.window()), desktop.overlay(), browser.widget(), nullptr, 0};
+  if (SettingSwitchOn(registry, "PauseWhenHidden")) {
+    pause.timer = g_timeout_add(500, +[](gpointer data) -> gboolean {
+      auto* starter = static_cast<PauseStarter*>(data);
+      starter->timer = 0;
+      starter->pause = std::make_unique<PagePause>(starter->window, starter->overlay, starter->view);
+      return G_SOURCE_REMOVE;
+    }, &pause);
+  }
   glue.ShowAndRun();
+  if (pause.timer) g_source_remove(pause.timer);
   return 0;
 }
 

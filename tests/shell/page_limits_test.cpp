@@ -2,6 +2,7 @@
 // that gives the panels back after a crash.
 #include "shell/page_limits.h"
 #include "shell/panel_record.h"
+#include "shell/visibility.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,29 @@ TEST(DialogFlood, BoxesAskedForNowAndThenAreNeverDropped) {
     now += seconds(2);
     EXPECT_EQ(ShownOf(flood, now, DialogFlood::kDialogBurst, milliseconds(10)), DialogFlood::kDialogBurst);
   }
+}
+
+TEST(MonitorCovered, OnlyFullScreenOrMaximisedShownWindowsOfThisWorkspaceOverEveryPixel) {
+  const ScreenRect monitor{0, 0, 1280, 800};
+  auto full = [](ScreenRect r) { return OtherWindow{r, true}; };
+  const OtherWindow left = full({0, 0, 640, 800}), right = full({640, 0, 1280, 800});
+  OtherWindow maximised{{0, 30, 1280, 800}, false, true}, minimised = full(monitor), elsewhere = full(monitor);
+  minimised.hidden = true;
+  elsewhere.on_current_desktop = false;
+  const std::pair<std::vector<OtherWindow>, bool> rows[] = {
+      {{}, false},
+      {{full(monitor)}, true},
+      {{full({-10, -10, 1300, 900})}, true},
+      {{left}, false},
+      {{left, right}, true},                       // together they leave nothing
+      {{OtherWindow{monitor}}, false},             // a plain window the user sized to the screen
+      {{maximised}, false},                        // the panel's strip shows the page
+      {{maximised, full({0, 0, 1280, 30})}, true},
+      {{minimised}, false},
+      {{elsewhere}, false},
+      {{full({1280, 0, 2560, 800})}, false},       // another monitor
+  };
+  for (const auto& [windows, covered] : rows) EXPECT_EQ(MonitorCovered(monitor, windows), covered) << windows.size();
 }
 
 TEST(CrashRecovery, ReloadsAFewTimesThenShowsTheCrashPageAndCountsAfresh) {

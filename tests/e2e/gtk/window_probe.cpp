@@ -5,6 +5,7 @@
 //                                link or a file) as text/uri-list
 //   window_probe dock            a panel window (type dock) that its program
 //                                shows and then withdraws
+//   window_probe plain W H       an ordinary window "Plain Probe" of W x H
 //
 // Prints the X11 id of its window once it is there (withdrawn), then runs
 // until killed.
@@ -50,6 +51,13 @@ int main(int argc, char** argv) {
     g_signal_connect(box, "drag-data-get", G_CALLBACK(OnDragDataGet), nullptr);
     gtk_widget_show_all(window);
     PrintId(window);
+  } else if (mode == "plain" && argc == 4) {
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window), "Plain Probe");
+    gtk_window_set_default_size(GTK_WINDOW(window), std::atoi(argv[2]), std::atoi(argv[3]));
+    gtk_window_move(GTK_WINDOW(window), 10, 10);
+    gtk_widget_show_all(window);
+    PrintId(window);
   } else if (mode == "dock") {
     // Plain Xlib: a GTK window mapped behind its back unmaps itself again,
     // which would hide whether anyone mapped it.
@@ -71,7 +79,7 @@ int main(int argc, char** argv) {
     std::printf("%lu\n", static_cast<unsigned long>(dock));
     std::fflush(stdout);
   } else {
-    std::fprintf(stderr, "usage: window_probe drag URI X Y | window_probe dock\n");
+    std::fprintf(stderr, "usage: window_probe drag URI X Y | window_probe dock | window_probe plain W H\n");
     return 2;
   }
   gtk_main();
