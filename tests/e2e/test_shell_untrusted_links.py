@@ -42,7 +42,7 @@ class UntrustedContentTest(SessionTestCase):
         def read():
             nodes = self.desktop.accessible_tree(self.proc.pid)
             start = [n for n in nodes if n["role"] == "push button" and n["name"] == "Start"]
-            labels = [n for n in nodes if n["role"] == "label" and n["showing"] and n["name"] and n["box"]]
+            labels = [n for n in nodes if n["role"] in ("label", "heading") and n["showing"] and n["name"] and n["box"]]
             labels = [n["name"] for n in sorted(labels, key=lambda n: (n["box"][1], n["box"][0]))]
             return start and (labels, start[0])
         return self.desktop.wait_for(read, 20, "the confirmation")
