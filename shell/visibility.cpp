@@ -32,4 +32,10 @@ bool MonitorCovered(const ScreenRect& monitor, const std::vector<OtherWindow>& w
   return true;
 }
 
+bool OutputCovered(const std::vector<ForeignWindow>& windows) {
+  return std::any_of(windows.begin(), windows.end(), [](const ForeignWindow& w) {
+    return w.on_output && w.fullscreen && w.activated && !w.minimized;
+  });
+}
+
 }  // namespace vantile

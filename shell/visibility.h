@@ -24,4 +24,20 @@ struct OtherWindow {
 // the page to see, and never counts.
 bool MonitorCovered(const ScreenRect& monitor, const std::vector<OtherWindow>& windows);
 
+// Another program's window as a Wayland compositor describes it through
+// the foreign-toplevel protocol: states and outputs, but no places and no
+// workspaces.
+struct ForeignWindow {
+  bool on_output = false;  // it has entered the desktop's output
+  bool fullscreen = false;
+  bool activated = false;  // it has the focus, so its workspace is shown
+  bool minimized = false;
+};
+
+// Whether the desktop's output is covered: a window there is full screen
+// and focused. Without places or workspaces nothing else can be told for
+// sure (a full-screen window on a workspace not shown covers nothing), so
+// nothing else pauses the page.
+bool OutputCovered(const std::vector<ForeignWindow>& windows);
+
 }  // namespace vantile

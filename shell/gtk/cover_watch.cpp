@@ -32,6 +32,10 @@ std::vector<unsigned long> Cardinals(Display* display, Window window, const char
 CoverWatch::CoverWatch(GtkWidget* window, std::function<void(bool)> changed)
     : window_(window), changed_(std::move(changed)) {
   GdkDisplay* display = gtk_widget_get_display(window_);
+  if (ForeignToplevelWatch::Possible(window_)) {
+    wayland_ = std::make_unique<ForeignToplevelWatch>(window_, changed_);
+    return;
+  }
   if (!GDK_IS_X11_DISPLAY(display)) return;
   root_ = gdk_screen_get_root_window(gtk_widget_get_screen(window_));
   gdk_window_set_events(root_, static_cast<GdkEventMask>(gdk_window_get_events(root_) | GDK_PROPERTY_CHANGE_MASK));

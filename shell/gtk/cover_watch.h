@@ -1,14 +1,19 @@
-// Follows, on X11, whether other programs' windows cover the desktop
-// window's whole monitor: the window manager's stacking list, each window's
-// state, workspace and place, and the workspace shown, all by property and
-// structure notifications (nothing is polled). Elsewhere it reports nothing
-// and the page is never paused for being covered.
+// Follows whether other programs' windows cover the desktop window's whole
+// monitor. On X11: the window manager's stacking list, each window's state,
+// workspace and place, and the workspace shown, all by property and
+// structure notifications (nothing is polled). On Wayland, where the
+// compositor offers foreign-toplevel-management: a focused full-screen
+// window on the desktop's output. Elsewhere it reports nothing and the page
+// is never paused for being covered.
 #pragma once
 
 #include <gtk/gtk.h>
 
 #include <functional>
+#include <memory>
 #include <set>
+
+#include "shell/gtk/foreign_toplevel_watch.h"
 
 namespace vantile {
 
@@ -31,6 +36,7 @@ class CoverWatch {
   std::set<unsigned long> watched_;  // client windows whose changes we hear
   guint idle_ = 0;
   bool covered_ = false;
+  std::unique_ptr<ForeignToplevelWatch> wayland_;
 };
 
 }  // namespace vantile

@@ -109,7 +109,9 @@ class WaylandDesktopTest(unittest.TestCase):
         with open(page, "w") as f:
             f.write("<html><body style='margin:0;background:#2a6'><script>"
                     f"function report() {{ window.external.openFile('{recorder}', innerWidth + 'x' + innerHeight); }}"
-                    "report(); addEventListener('resize', report);</script></body></html>")
+                    "report(); addEventListener('resize', report);"
+                    "document.addEventListener('visibilitychange', function () {"
+                    f" window.external.openFile('{recorder}', document.visibilityState); }});</script></body></html>")
         harness.write_vantile_settings(types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"]), {"HomePage": page, "ShowTaskbar": show_taskbar,
                                                 "EnableScripting": True})
         for root, dirs, files in os.walk(self.home):
@@ -150,6 +152,17 @@ class WaylandDesktopTest(unittest.TestCase):
             with contextlib.suppress(subprocess.TimeoutExpired):
                 proc.wait(2)
         self.assertEqual(proc.poll(), 0, "Ctrl+Q reached the page")
+
+    def test_a_focused_full_screen_window_pauses_the_page(self):
+        proc, log = self.start_vantile(show_taskbar=False)
+        self.page_size(log, lambda s: s == OUTPUT)
+        self.start([os.path.join(self.bin, "vantile-image-helper")])
+        harness.Desktop.wait_for(lambda: self.find_window(
+            lambda node: node.get("app_id") == "vantile-image-helper-gtk"), 20, "the helper")
+        states = lambda: [args[0] for _, args in harness.recorded_runs(log) if args[0] in ("hidden", "visible")]
+        for full, state in (("enable", ["hidden"]), ("disable", ["hidden", "visible"])):
+            self.sway("[app_id=vantile-image-helper-gtk]", "fullscreen", full)
+            harness.Desktop.wait_for(lambda: states() == state, 20, f"the page {state[-1]}")
 
     def test_shown_taskbar_keeps_clear_of_the_bar(self):
         proc, log = self.start_vantile(show_taskbar=True)

@@ -72,6 +72,12 @@ TEST(MonitorCovered, OnlyFullScreenOrMaximisedShownWindowsOfThisWorkspaceOverEve
       {{full({1280, 0, 2560, 800})}, false},       // another monitor
   };
   for (const auto& [windows, covered] : rows) EXPECT_EQ(MonitorCovered(monitor, windows), covered) << windows.size();
+  // Wayland: only a focused full-screen window on the desktop's output.
+  EXPECT_TRUE(OutputCovered({{true, false, false, false}, {true, true, true, false}}));
+  for (const ForeignWindow& w : {ForeignWindow{false, true, true, false}, ForeignWindow{true, true, false, false},
+                                 ForeignWindow{true, true, true, true}, ForeignWindow{true, false, true, false}}) {
+    EXPECT_FALSE(OutputCovered({w}));
+  }
 }
 
 TEST(CrashRecovery, ReloadsAFewTimesThenShowsTheCrashPageAndCountsAfresh) {
