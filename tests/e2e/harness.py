@@ -488,6 +488,29 @@ class SessionTestCase(unittest.TestCase):
         self.addCleanup(self.desktop.close)
 
 
+def throwaway_user(test, name, prefix):
+    """User `name` for one test (compositors refuse to run as root), made
+    unless it exists and removed when `test` ends, with a fresh folder of
+    its own (removed too). Returns (uid, gid, folder)."""
+    import pwd
+    if subprocess.run(["id", name], capture_output=True).returncode != 0:
+        subprocess.run(["useradd", "--no-create-home", "--shell", "/usr/sbin/nologin", name], check=True)
+        test.addCleanup(subprocess.run, ["userdel", name], capture_output=True)
+    account = pwd.getpwnam(name)
+    folder = tempfile.mkdtemp(prefix=prefix)
+    test.addCleanup(shutil.rmtree, folder, True)
+    os.chown(folder, account.pw_uid, account.pw_gid)
+    return account.pw_uid, account.pw_gid, folder
+
+
+def user_folder(parent, name, uid, gid):
+    """A private folder `name` in `parent` that the user uid:gid owns."""
+    path = os.path.join(parent, name)
+    os.makedirs(path, mode=0o700)
+    os.chown(path, uid, gid)
+    return path
+
+
 def write_page(desktop, html, name="page.html"):
     """Writes a local page into the session's folder and returns its path."""
     path = os.path.join(desktop.tmp, name)

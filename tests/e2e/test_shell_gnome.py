@@ -6,10 +6,8 @@ ordinary window also after it is activated.
 mutter runs as a throw-away user that the test creates and removes; without
 root, mutter or Xwayland the test is skipped."""
 import os
-import pwd
 import shutil
 import subprocess
-import tempfile
 import types
 import unittest
 
@@ -22,15 +20,8 @@ MISSING = [tool for tool in ("mutter", "Xwayland", "useradd", "dbus-run-session"
 @unittest.skipIf(os.geteuid() != 0 or MISSING, f"needs root and {MISSING or 'mutter'}")
 class GnomeDesktopTest(unittest.TestCase):
     def setUp(self):
-        if subprocess.run(["id", USER], capture_output=True).returncode != 0:
-            subprocess.run(["useradd", "--no-create-home", "--shell", "/usr/sbin/nologin", USER], check=True)
-            self.addCleanup(subprocess.run, ["userdel", USER], capture_output=True)
-        account = pwd.getpwnam(USER)
-        self.uid, self.gid = account.pw_uid, account.pw_gid
-        self.tmp = tempfile.mkdtemp(prefix="vantile-gn-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
-        os.chown(self.tmp, self.uid, self.gid)
-        self.runtime, self.home = self.mkdir("run"), self.mkdir("home")
+        self.uid, self.gid, self.tmp = harness.throwaway_user(self, USER, "vantile-gn-")
+        self.runtime, self.home = (harness.user_folder(self.tmp, name, self.uid, self.gid) for name in ("run", "home"))
         shutil.copy2(harness.build_path("vantile"), self.home)  # the build folder may be out of the user's reach
         self.env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": self.home,
                     "XDG_RUNTIME_DIR": self.runtime, "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
@@ -49,12 +40,6 @@ class GnomeDesktopTest(unittest.TestCase):
         self.env.update(WAYLAND_DISPLAY="wl-test", DISPLAY=":0", XAUTHORITY=os.path.join(self.runtime, auth[0]))
         harness.Desktop.wait_for(lambda: self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
                                  .returncode == 0, 30, "mutter's X11 side")
-
-    def mkdir(self, name):
-        path = os.path.join(self.tmp, name)
-        os.makedirs(path, mode=0o700)
-        os.chown(path, self.uid, self.gid)
-        return path
 
     def stop(self, proc):
         os.killpg(proc.pid, 15)

@@ -9,10 +9,8 @@ skipped."""
 import contextlib
 import json
 import os
-import pwd
 import shutil
 import subprocess
-import tempfile
 import time
 import types
 import unittest
@@ -28,14 +26,7 @@ MISSING = [tool for tool in ("sway", "grim", "wtype", "useradd") if not shutil.w
 @unittest.skipIf(os.geteuid() != 0 or MISSING, f"needs root and {MISSING or 'sway'}")
 class WaylandDesktopTest(unittest.TestCase):
     def setUp(self):
-        if subprocess.run(["id", USER], capture_output=True).returncode != 0:
-            subprocess.run(["useradd", "--no-create-home", "--shell", "/usr/sbin/nologin", USER], check=True)
-            self.addCleanup(subprocess.run, ["userdel", USER], capture_output=True)
-        account = pwd.getpwnam(USER)
-        self.uid, self.gid = account.pw_uid, account.pw_gid
-        self.tmp = tempfile.mkdtemp(prefix="vantile-wl-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
-        os.chown(self.tmp, self.uid, self.gid)
+        self.uid, self.gid, self.tmp = harness.throwaway_user(self, USER, "vantile-wl-")
         self.runtime = self.mkdir("run")
         self.home = self.mkdir("home")
         # The programs run as the test's user, who may not reach the build
@@ -62,10 +53,7 @@ class WaylandDesktopTest(unittest.TestCase):
         harness.Desktop.wait_for(self.sway_socket, 10, "sway's command socket")
 
     def mkdir(self, name):
-        path = os.path.join(self.tmp, name)
-        os.makedirs(path, mode=0o700)
-        os.chown(path, self.uid, self.gid)
-        return path
+        return harness.user_folder(self.tmp, name, self.uid, self.gid)
 
     def start(self, argv, **env):
         p = subprocess.Popen(argv, env=dict(self.env, **env), user=self.uid, group=self.gid, extra_groups=[],
