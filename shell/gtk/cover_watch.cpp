@@ -118,7 +118,10 @@ void CoverWatch::Judge() {
   gdk_x11_display_error_trap_push(gdk_display);  // a window may go while we look
   for (unsigned long client : Cardinals(display, root, "_NET_CLIENT_LIST_STACKING", XA_WINDOW)) {
     if (client == self) continue;
-    if (watched_.insert(client).second) XSelectInput(display, client, PropertyChangeMask | StructureNotifyMask);
+    // Our own dialogs are GDK's: their events are selected already, and
+    // XSelectInput would replace that selection.
+    const bool ours = gdk_x11_window_lookup_for_display(gdk_display, client) != nullptr;
+    if (!ours && watched_.insert(client).second) XSelectInput(display, client, PropertyChangeMask | StructureNotifyMask);
     XWindowAttributes attributes;
     Window child = None;
     int x = 0, y = 0;
