@@ -229,6 +229,10 @@ std::string QuoteArgument(std::string_view argument) {
   return out;
 }
 
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
 std::string MnemonicLabel(const std::string& caption) {
   std::string out;
   for (std::size_t i = 0; i < caption.size(); ++i) {

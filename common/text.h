@@ -24,6 +24,8 @@ std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size);
 // the same file mean different things on different machines.
 std::string AsciiLower(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// Whether `text` starts with `prefix`, ignoring ASCII case.
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 int CompareIgnoreCase(std::string_view a, std::string_view b);
 
 // 0-based position of `needle` in `haystack` at or after `from`, ignoring

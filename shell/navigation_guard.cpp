@@ -56,10 +56,6 @@ std::string DecodeAllEscapes(std::string_view text) {
   return out;
 }
 
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Why `source` may not trigger a link; empty when it may (with or without
 // asking the user first).
 std::string RefusalReason(const NavigationSource& source) {

@@ -27,14 +27,6 @@ constexpr const char* kMissingFileTitle = "Load Page Canceled";
 
 }  // namespace
 
-namespace {
-
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
-}  // namespace
-
 std::string FormatAddress(const std::string& addr) {
   // What the user typed with its scheme is loaded as typed: never https
   // turned into http, nor a user name dropped.

@@ -8,9 +8,6 @@ namespace vantile {
 
 namespace {
 
-// GTK marks mnemonics with "_"; the captions use "&".
-std::string Mnemonic(const std::string& caption) { return ReplaceAll(caption, "&", "_"); }
-
 GtkWidget* Label(const std::string& text, bool value) {
   GtkWidget* label = gtk_label_new(text.c_str());
   gtk_label_set_xalign(GTK_LABEL(label), 0);
@@ -69,9 +66,9 @@ bool RunLaunchConsent(GtkWindow* owner, const LaunchConsent& consent) {
   gtk_window_set_keep_above(window, TRUE);
   gtk_window_set_resizable(window, FALSE);
 
-  GtkWidget* cancel = gtk_dialog_add_button(box, Mnemonic(ConsentText::kCancelCaption).c_str(), GTK_RESPONSE_CANCEL);
+  GtkWidget* cancel = gtk_dialog_add_button(box, MnemonicLabel(ConsentText::kCancelCaption).c_str(), GTK_RESPONSE_CANCEL);
   AcceptButton accept;
-  accept.button = gtk_dialog_add_button(box, Mnemonic(text.accept_caption).c_str(), GTK_RESPONSE_ACCEPT);
+  accept.button = gtk_dialog_add_button(box, MnemonicLabel(text.accept_caption).c_str(), GTK_RESPONSE_ACCEPT);
   gtk_dialog_set_default_response(box, GTK_RESPONSE_CANCEL);
   gtk_widget_set_sensitive(accept.button, FALSE);
 
