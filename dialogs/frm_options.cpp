@@ -23,7 +23,7 @@ constexpr std::array<bool frmOptions::*, kOptionCheckCount> kExchange = {
     &frmOptions::EnableImages, &frmOptions::EnableSound,   &frmOptions::EnableVideo,
     &frmOptions::EnableScripting, &frmOptions::EnableActiveX, &frmOptions::EnableJava,
     &frmOptions::LoadLast,     &frmOptions::RunAtStartup,  &frmOptions::NoScrollbars,
-    &frmOptions::NoHideTaskbar,
+    &frmOptions::NoHideTaskbar, &frmOptions::ShowOnAllMonitors,
 };
 
 }  // namespace
@@ -33,20 +33,21 @@ const std::vector<OptionsControl>& OptionsLayout() {
   // its mnemonic letter. Two texts are shorter, so that they fit at the
   // desktop's default font in the dialog's fixed size.
   static const std::vector<OptionsControl> layout = {
-      {Id::LightTab1, Kind::TabStrip, "", -1, 0, 90, 4140, 3975, 20},
-      {Id::fraPage0, Kind::Frame, "", -1, 150, 555, 3825, 3330, 21},
-      {Id::fraPage1, Kind::Frame, "", -1, 150, 555, 3825, 3330, 22},
-      {Id::fraPage2, Kind::Frame, "", -1, 150, 555, 3825, 3330, 23},
+      {Id::LightTab1, Kind::TabStrip, "", -1, 0, 90, 4140, 3975, 21},
+      {Id::fraPage0, Kind::Frame, "", -1, 150, 555, 3825, 3330, 22},
+      {Id::fraPage1, Kind::Frame, "", -1, 150, 555, 3825, 3330, 23},
+      {Id::fraPage2, Kind::Frame, "", -1, 150, 555, 3825, 3330, 24},
       {Id::Label3, Kind::Label, "&Home Page:", 0, 195, 225, 885, 195, 10},
       {Id::txtHome, Kind::TextBox, "", 0, 195, 470, 2940, 285, 11},
       {Id::cmdHome, Kind::IconButton, "", 0, 3165, 470, 330, 285, 12},
-      {Id::chkRunAtStartup, Kind::CheckBox, "&Run Vantile at login", 0, 195, 915, 2895, 285, 13},
-      {Id::chkLoadLast, Kind::CheckBox, "&Open last viewed page at startup", 0, 195, 1335, 3405, 225, 14},
-      {Id::chkNoScrollbars, Kind::CheckBox, "&Don't show scrollbars", 0, 195, 1695, 2955, 225, 15},
-      {Id::chkTaskbar, Kind::CheckBox, "Don't hide the &taskbar and panels", 0, 195, 2055, 2565, 240, 16},
-      {Id::Label1, Kind::Label, "&Page Editor:", 0, 195, 2520, 870, 195, 17},
-      {Id::txtEditor, Kind::TextBox, "", 0, 195, 2760, 2940, 285, 18},
-      {Id::cmdEditor, Kind::IconButton, "", 0, 3165, 2760, 330, 285, 19},
+      {Id::chkRunAtStartup, Kind::CheckBox, "&Run Vantile at login", 0, 195, 855, 2895, 285, 13},
+      {Id::chkLoadLast, Kind::CheckBox, "&Open last viewed page at startup", 0, 195, 1215, 3405, 225, 14},
+      {Id::chkNoScrollbars, Kind::CheckBox, "&Don't show scrollbars", 0, 195, 1545, 2955, 225, 15},
+      {Id::chkTaskbar, Kind::CheckBox, "Don't hide the &taskbar and panels", 0, 195, 1875, 2565, 240, 16},
+      {Id::chkShowOnAllMonitors, Kind::CheckBox, "Show a page on every &monitor", 0, 195, 2205, 3405, 240, 17},
+      {Id::Label1, Kind::Label, "&Page Editor:", 0, 195, 2580, 870, 195, 18},
+      {Id::txtEditor, Kind::TextBox, "", 0, 195, 2820, 2940, 285, 19},
+      {Id::cmdEditor, Kind::IconButton, "", 0, 3165, 2820, 330, 285, 20},
       {Id::chkEnableGraphics, Kind::CheckBox, "Enable &Graphics", 1, 195, 360, 1905, 240, 4},
       {Id::chkEnableSound, Kind::CheckBox, "Enable S&ound", 1, 195, 714, 1920, 240, 5},
       {Id::chkEnableVideo, Kind::CheckBox, "Enable &Video", 1, 195, 1068, 1770, 240, 6},
@@ -54,13 +55,13 @@ const std::vector<OptionsControl>& OptionsLayout() {
       {Id::chkEnableJava, Kind::CheckBox, "Enable &Java", 1, 195, 1776, 2055, 240, 8},
       {Id::chkEnableActiveX, Kind::CheckBox, "Enable &ActiveX", 1, 195, 2130, 1725, 240, 9},
       {Id::Label2, Kind::Label, "For security, list only programs that a Vantile page may start.", 2, 165, 270,
-       3360, 435, 24},
+       3360, 435, 25},
       {Id::lstPrograms, Kind::ListBox, "", 2, 135, 780, 3555, 1815, 0},
       {Id::cmdAddProgram, Kind::Button, "&Add", 2, 180, 2820, 960, 330, 1},
       {Id::cmdRemoveProgram, Kind::Button, "&Remove", 2, 1380, 2820, 960, 330, 2},
       {Id::cmdClearPrograms, Kind::Button, "Cl&ear All", 2, 2580, 2820, 960, 330, 3},
-      {Id::cmdSave, Kind::Button, "&Save", -1, 945, 4170, 960, 345, 25},
-      {Id::cmdCancel, Kind::Button, "&Cancel", -1, 2310, 4170, 960, 345, 26},
+      {Id::cmdSave, Kind::Button, "&Save", -1, 945, 4170, 960, 345, 26},
+      {Id::cmdCancel, Kind::Button, "&Cancel", -1, 2310, 4170, 960, 345, 27},
   };
   return layout;
 }
@@ -77,6 +78,7 @@ bool CheckOfControl(OptionsControlId id, OptionCheck& check) {
     case Id::chkRunAtStartup: check = OptionCheck::RunAtStartup; return true;
     case Id::chkNoScrollbars: check = OptionCheck::NoScrollbars; return true;
     case Id::chkTaskbar: check = OptionCheck::Taskbar; return true;
+    case Id::chkShowOnAllMonitors: check = OptionCheck::ShowOnAllMonitors; return true;
     default: return false;
   }
 }

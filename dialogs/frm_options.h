@@ -42,17 +42,18 @@ class OptionsHost {
   virtual void EndModal() = 0;
 };
 
-// The ten check boxes, in the order of the working flags.
+// The eleven check boxes, in the order of the working flags.
 enum class OptionCheck {
   EnableGraphics, EnableSound, EnableVideo, EnableScripting, EnableActiveX, EnableJava,
-  LoadLast, RunAtStartup, NoScrollbars, Taskbar,
+  LoadLast, RunAtStartup, NoScrollbars, Taskbar, ShowOnAllMonitors,
 };
-inline constexpr int kOptionCheckCount = 10;
+inline constexpr int kOptionCheckCount = 11;
 
 // Every control of the dialog, as the view lays them out.
 enum class OptionsControlId {
   LightTab1, fraPage0, fraPage1, fraPage2,
   Label3, txtHome, cmdHome, chkRunAtStartup, chkLoadLast, chkNoScrollbars, chkTaskbar,
+  chkShowOnAllMonitors,
   Label1, txtEditor, cmdEditor,
   chkEnableGraphics, chkEnableSound, chkEnableVideo, chkEnableScripting, chkEnableJava, chkEnableActiveX,
   Label2, lstPrograms, cmdAddProgram, cmdRemoveProgram, cmdClearPrograms,
@@ -102,6 +103,7 @@ class frmOptions {
   bool RunAtStartup = false;
   bool NoScrollbars = false;
   bool NoHideTaskbar = false;
+  bool ShowOnAllMonitors = false;
   std::string Editor;
   std::string Home;
   // True when the dialog was closed without Save.

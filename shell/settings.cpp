@@ -64,6 +64,7 @@ void LoadSettings(RegistryStore& store, Settings& s) {
     s.EnableScripting = reg.GetLongValue("EnableScripting") != 0;
     s.EnableActiveX = reg.GetLongValue("EnableActiveX") != 0;
     s.EnableJava = reg.GetLongValue("EnableJava") != 0;
+    s.ShowOnAllMonitors = reg.GetLongValue("ShowOnAllMonitors") != 0;
     s.CurrentAddress = s.LoadLast ? reg.GetStringValue("LastPage") : s.HomePage;
     reg.CloseRegistry();
   }
@@ -106,6 +107,7 @@ void SaveSettings(RegistryStore& store, const Settings& s, const std::string& ru
     reg.SetLongValue("EnableScripting", Stored(s.EnableScripting));
     reg.SetLongValue("EnableActiveX", Stored(s.EnableActiveX));
     reg.SetLongValue("EnableJava", Stored(s.EnableJava));
+    reg.SetLongValue("ShowOnAllMonitors", Stored(s.ShowOnAllMonitors));
     reg.CloseRegistry();
   }
 
@@ -125,6 +127,21 @@ void SaveSettings(RegistryStore& store, const Settings& s, const std::string& ru
     else reg.DeleteValue(kRunValueName);
     reg.CloseRegistry();
   }
+}
+
+std::string MonitorHomePage(RegistryStore& store, const std::string& monitor) {
+  ZqRegistry reg(store);
+  if (!reg.OpenRegistry(HKEY_CURRENT_USER, kMonitorsSection)) return {};
+  std::string page = reg.GetStringValue(monitor);
+  reg.CloseRegistry();
+  return page;
+}
+
+void SaveMonitorHomePage(RegistryStore& store, const std::string& monitor, const std::string& page) {
+  ZqRegistry reg(store);
+  if (!reg.OpenRegistry(HKEY_CURRENT_USER, kMonitorsSection, true)) return;
+  reg.SetStringValue(monitor, page);
+  reg.CloseRegistry();
 }
 
 bool SettingSwitchOn(RegistryStore& store, const char* name) {

@@ -25,12 +25,17 @@ struct Settings {
   bool EnableActiveX = false;
   bool EnableJava = false;
   bool RunAtStartup = false;
+  // A desktop window with its own page on every monitor, not only the primary.
+  bool ShowOnAllMonitors = false;
   std::int32_t ProgramCount = 0;
   std::vector<std::string> Programs;  // empty while ProgramCount <= 0
 };
 
 inline constexpr const char* kSettingsSection = "Software\\Quorel\\Vantile";
 inline constexpr const char* kProgramsSection = "Software\\Quorel\\Vantile\\Programs";
+// The home pages the user chose for monitors other than the primary, one
+// string value per monitor, named after the monitor (its connector).
+inline constexpr const char* kMonitorsSection = "Software\\Quorel\\Vantile\\Monitors";
 inline constexpr const char* kRunSection = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValueName = "Vantile";
 inline constexpr const char* kDefaultSourceEditor = "notepad.exe";
@@ -45,6 +50,11 @@ void LoadSettings(RegistryStore& store, Settings& settings);
 // `run_command` is the text of the Run value when RunAtStartup is set: the
 // full path of the running program.
 void SaveSettings(RegistryStore& store, const Settings& settings, const std::string& run_command);
+
+// The home page stored for `monitor`; "" when the user chose none.
+std::string MonitorHomePage(RegistryStore& store, const std::string& monitor);
+// Stores it at once: the monitor may be unplugged before the program ends.
+void SaveMonitorHomePage(RegistryStore& store, const std::string& monitor, const std::string& page);
 
 // DLCTL_ flag values handed to the browser.
 inline constexpr std::uint32_t DLCTL_DLIMAGES = 0x10;

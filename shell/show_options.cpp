@@ -21,11 +21,23 @@ constexpr std::pair<bool Settings::*, bool frmOptions::*> kSwitches[] = {
     {&Settings::RunAtStartup, &frmOptions::RunAtStartup},
     {&Settings::NoScrollbars, &frmOptions::NoScrollbars},
     {&Settings::ShowTaskbar, &frmOptions::NoHideTaskbar},
+    {&Settings::ShowOnAllMonitors, &frmOptions::ShowOnAllMonitors},
 };
 
 }  // namespace
 
 void frmMain::ShowOptions() {
+  if (primary()) {
+    ShowOptions(platform_.desktop.WindowHandle());
+  } else if (role_->show_options) {
+    // The settings are the primary window's; it applies them everywhere.
+    role_->show_options(platform_.desktop.WindowHandle());
+  }
+  // This window is active again: its activate step runs, saved or not.
+  if (phase_ == Phase::Loaded) Form_Activate();
+}
+
+void frmMain::ShowOptions(OwnerWindow owner) {
   bool saved = false;
   {
     // Fresh for this showing: not cancelled, General page first. Every value
@@ -37,7 +49,7 @@ void frmMain::ShowOptions() {
     dialog.ProgramCount = state_.ProgramCount;
     dialog.SetPrograms(state_.Programs);
 
-    platform_.dialogs.ShowOptions(dialog, platform_.desktop.WindowHandle());
+    platform_.dialogs.ShowOptions(dialog, owner);
 
     // A shutdown while the dialog was open closed it; nothing is taken then.
     if (!dialog.Canceled && phase_ == Phase::Loaded) {
@@ -57,9 +69,8 @@ void frmMain::ShowOptions() {
     // Written at once rather than only at exit, so a crash or a power cut
     // after Save loses nothing the user confirmed.
     SaveSettings(platform_.registry, state_, program_path_);
+    if (settings_saved_) settings_saved_();
   }
-  // The main window is active again: its activate step runs, saved or not.
-  if (phase_ == Phase::Loaded) Form_Activate();
 }
 
 }  // namespace vantile
