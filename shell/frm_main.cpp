@@ -19,11 +19,12 @@ constexpr int kSettlePasses = 10001;
 }  // namespace
 
 frmMain::frmMain(MainPlatform platform, std::filesystem::path program_folder,
-                 std::string program_path)
+                 std::string program_path, std::optional<MonitorRole> role)
     : platform_(platform),
       WB(platform.browser),
       program_folder_(std::move(program_folder)),
-      program_path_(std::move(program_path)) {}
+      program_path_(std::move(program_path)),
+      role_(std::move(role)) {}
 
 frmMain::~frmMain() {
   // The browser may outlive us briefly while GTK tears the window down.
@@ -66,15 +67,16 @@ void frmMain::FollowScreen(const std::string& candidate) {
 }
 
 bool frmMain::Form_Load(const std::string& argument_text) {
-  // 1. Another vantile runs: leave at once, before any visible effect.
-  if (InstanceLock::IsHeldElsewhere(kInstanceLockName)) {
+  // 1. Another vantile runs: leave at once, before any visible effect. (A
+  // window on another monitor is this program's own.)
+  if (primary() && InstanceLock::IsHeldElsewhere(kInstanceLockName)) {
     phase_ = Phase::SecondInstance;
     return false;
   }
 
   // 2, 3. The log object always exists; its file only with exactly "/debug".
   state_.Log = std::make_unique<AppLog>();
-  if (argument_text == "/debug") {
+  if (primary() && argument_text == "/debug") {
     state_.DebugMode = true;
     // A folder we may not write leaves the log closed; the program goes on.
     state_.Log->CreateLog((program_folder_ / "debug.log").string());
@@ -86,10 +88,17 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   // 5. The settings, and with them the start page and the allow-list.
   state_.IsBusy = true;
   LoadSettings(platform_.registry, state_);
+  if (!primary()) {
+    // Another monitor starts at its own home page, never at "LastPage".
+    if (std::string home = MonitorHomePage(platform_.registry, role_->monitor); !home.empty()) {
+      state_.HomePage = home;
+    }
+    state_.CurrentAddress = state_.HomePage;
+  }
   state_.IsBusy = false;
   // A settings file that exists but cannot be read is left as it is and the
   // window runs on defaults; the user must hear why their settings are gone.
-  for (const std::string& problem : platform_.registry.UnreadableHives()) {
+  for (const std::string& problem : primary() ? platform_.registry.UnreadableHives() : std::vector<std::string>{}) {
     std::cerr << "vantile: " << problem << "; running on default settings and leaving the file as it is\n";
     LogError("LoadSettings: " + problem);
   }
@@ -103,7 +112,7 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   SetMenuItemEnabled(kMenuGoForward, false);
   // Held for the life of the window; a lock that cannot be taken (a racing
   // second start, no writable runtime folder) does not stop this window.
-  state_.MutexHandle.TryAcquire(kInstanceLockName);
+  if (primary()) state_.MutexHandle.TryAcquire(kInstanceLockName);
   state_.IsBusy = false;
 
   // 7. Scroll bars off only when asked; otherwise the flags are left alone.
@@ -117,7 +126,9 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   phase_ = Phase::Loaded;
 
   // 11. Let pending events (resize, browser) run before the window is placed.
-  for (int pass = 0; pass < kSettlePasses && phase_ == Phase::Loaded; ++pass) {
+  // A window on another monitor comes while the program runs: nothing
+  // is pending for it.
+  for (int pass = 0; primary() && pass < kSettlePasses && phase_ == Phase::Loaded; ++pass) {
     platform_.pump.DoEvents();
   }
 
@@ -153,11 +164,13 @@ void frmMain::Form_QueryUnload() {
   if (phase_ != Phase::Loaded) return;
   phase_ = Phase::Unloaded;
 
-  // "LastPage" is the page on screen.
-  FollowScreen();
-  SaveSettings(platform_.registry, state_, program_path_);
-  RestoreTaskbar();
-  state_.MutexHandle.Release();
+  if (primary()) {
+    // "LastPage" is the page on screen.
+    FollowScreen();
+    SaveSettings(platform_.registry, state_, program_path_);
+    RestoreTaskbar();
+    state_.MutexHandle.Release();
+  }
   if (state_.PopupMenuHandle) {
     platform_.menu.Destroy();
     state_.PopupMenuHandle = false;
@@ -181,9 +194,31 @@ void frmMain::PositionWindow() {
   }
 }
 
-void frmMain::HideTaskbar() { platform_.desktop.ShowTaskbar(false); }
+// The panels are the primary window's to hide and show again.
+void frmMain::HideTaskbar() {
+  if (primary()) platform_.desktop.ShowTaskbar(false);
+}
 
-void frmMain::RestoreTaskbar() { platform_.desktop.ShowTaskbar(true); }
+void frmMain::RestoreTaskbar() {
+  if (primary()) platform_.desktop.ShowTaskbar(true);
+}
+
+void frmMain::ReloadSettings() {
+  if (primary() || phase_ != Phase::Loaded) return;
+  Settings saved;
+  LoadSettings(platform_.registry, saved);
+  if (std::string home = MonitorHomePage(platform_.registry, role_->monitor); !home.empty()) saved.HomePage = home;
+  saved.CurrentAddress = state_.CurrentAddress;
+  static_cast<Settings&>(state_) = std::move(saved);
+  if (state_.NoScrollbars) WB.SetHostFlags(DOCHOSTUIFLAG_SCROLL_NO);
+  WB.SetDownloadControl(DownloadControlFlags(state_));
+  PositionWindow();
+  ApplyHomeRule();
+}
+
+void frmMain::HomePageChanged() {
+  if (!primary()) SaveMonitorHomePage(platform_.registry, role_->monitor, state_.HomePage);
+}
 
 void frmMain::CreateMyPopupMenu() {
   state_.PopupMenuHandle = vantile::CreateMyPopupMenu(

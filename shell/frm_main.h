@@ -18,7 +18,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,17 @@ struct MainWindowState : Settings {
   std::unique_ptr<AppLog> Log;
 };
 
+// A desktop window on a monitor other than the primary one. It has its own
+// page, history and menu; the settings, the log, the instance lock,
+// "LastPage" and the panels stay the primary window's. Its home page is the
+// one stored for its monitor, else the primary's.
+struct MonitorRole {
+  std::string monitor;  // the value name under the Monitors key
+  // Options belong to the primary window, which shows them over `owner`
+  // and applies what was saved to every window.
+  std::function<void(OwnerWindow owner)> show_options;
+};
+
 // The longest a command waits for a page to load.
 inline constexpr std::chrono::seconds kLoadWaitLimit{30};
 inline constexpr const char* kUserAgent = "Vantile 1.2/compatible MSIE 5.5";
@@ -79,7 +92,8 @@ class frmMain : public BrowserEvents {
 
   // `program_folder` holds Demos/ and debug.log; `program_path` is the full
   // path of the running executable (the text of the Run-at-startup value).
-  frmMain(MainPlatform platform, std::filesystem::path program_folder, std::string program_path);
+  frmMain(MainPlatform platform, std::filesystem::path program_folder, std::string program_path,
+          std::optional<MonitorRole> role = std::nullopt);
   ~frmMain() override;
   frmMain(const frmMain&) = delete;
   frmMain& operator=(const frmMain&) = delete;
@@ -110,6 +124,14 @@ class frmMain : public BrowserEvents {
   // The Options command: the dialog edits a copy of the settings; after Save
   // they are taken back, applied and written at once.
   void ShowOptions();
+  // The dialog itself, over `owner`; the primary window shows it for the
+  // others too. No activate step follows.
+  void ShowOptions(OwnerWindow owner);
+  // Runs after Options saved the settings, so other windows can follow.
+  void SetSettingsSavedHandler(std::function<void()> handler) { settings_saved_ = std::move(handler); }
+  // A window on another monitor takes the settings Options saved: the
+  // page switches, placement and its home page; its page stays.
+  void ReloadSettings();
 
   // Window placement: hides or keeps the panels per ShowTaskbar and maximises
   // the window or puts it on the work area.
@@ -166,6 +188,10 @@ class frmMain : public BrowserEvents {
   void ShowAbout();
   // Home and Set As Home Page are available only away from the home page.
   void ApplyHomeRule();
+  // The home page changed by Set As Home Page or F4; a window on another
+  // monitor stores it for its monitor at once.
+  void HomePageChanged();
+  bool primary() const { return !role_.has_value(); }
 
   // The commands of the menu and the keys (menu_commands.cpp).
   void OpenDemo(std::int32_t index);
@@ -184,6 +210,8 @@ class frmMain : public BrowserEvents {
   Phase phase_ = Phase::Created;
   // A launch confirmation is on screen; further requests are dropped.
   bool consent_open_ = false;
+  std::optional<MonitorRole> role_;
+  std::function<void()> settings_saved_;
 };
 
 }  // namespace vantile

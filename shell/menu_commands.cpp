@@ -85,6 +85,7 @@ void frmMain::Form_KeyUp(int key_code, int shift) {
       case kKeyF4:
         FollowScreen();
         state_.HomePage = state_.CurrentAddress;
+        HomePageChanged();
         break;
       case kKeyF5: WB.Refresh(); break;
       case kKeyF1: OpenHelpFile(); break;

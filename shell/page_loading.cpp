@@ -166,6 +166,7 @@ void frmMain::SetAsHomePage() {
   if (state_.IsBusy) return;
   FollowScreen();
   state_.HomePage = state_.CurrentAddress;
+  HomePageChanged();
   SetMenuItemEnabled(kMenuHome, false);
   SetMenuItemEnabled(kMenuSetAsHomePage, false);
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,7 @@ class FrmMainTest : public ::testing::Test {
       MainPlatform platform{fakes.browser, fakes.desktop, fakes.shell, fakes.dialogs,
                             fakes.menu,    fakes.pump,    *store_,      fakes.chooser};
       form_ = std::make_unique<frmMain>(platform, program_folder_,
-                                        (program_folder_ / "vantile").string());
+                                        (program_folder_ / "vantile").string(), role_);
     }
     return *form_;
   }
@@ -84,6 +85,7 @@ class FrmMainTest : public ::testing::Test {
   RegistryStore::Paths paths_;
   std::unique_ptr<RegistryStore> store_;
   std::unique_ptr<frmMain> form_;
+  std::optional<MonitorRole> role_;  // set before Form(): a window on another monitor
 };
 
 }  // namespace vantile
