@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake pkg-config clang libclang-rt-14-dev
-  libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libwayland-dev libpng-dev libimagequant-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libwayland-dev libxrandr-dev libpng-dev libimagequant-dev
   libgtest-dev libgmock-dev googletest
   # run time: the About box's logo is SVG, drawn through GdkPixbuf's SVG loader
   librsvg2-common

@@ -105,10 +105,11 @@ bool IsSamePanel(Display* display, const HiddenPanel& panel) {
 
 }  // namespace
 
-GtkDesktop::GtkDesktop(GtkWidget* content)
+GtkDesktop::GtkDesktop(GtkWidget* content, GdkMonitor* monitor)
     : window_(GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL))),
       content_(content),
       overlay_(GTK_OVERLAY(gtk_overlay_new())),
+      monitor_(monitor ? GDK_MONITOR(g_object_ref(monitor)) : nullptr),
       surface_(window_) {
   gtk_window_set_title(window_, "Vantile");
   gtk_window_set_decorated(window_, FALSE);
@@ -131,7 +132,8 @@ GtkDesktop::~GtkDesktop() {
   gtk_widget_destroy(GTK_WIDGET(window_));
 }
 
-GdkMonitor* GtkDesktop::PrimaryMonitor() const {
+GdkMonitor* GtkDesktop::Monitor() const {
+  if (monitor_) return monitor_.get();
   GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
   GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
   return monitor ? monitor : gdk_display_get_monitor(display, 0);
@@ -139,7 +141,7 @@ GdkMonitor* GtkDesktop::PrimaryMonitor() const {
 
 ScreenRect GtkDesktop::WorkArea() {
   StartupMark("placement");
-  GdkMonitor* monitor = PrimaryMonitor();
+  GdkMonitor* monitor = Monitor();
   if (!monitor) return {};
   GdkRectangle area{};
   gdk_monitor_get_workarea(monitor, &area);
@@ -196,17 +198,17 @@ void GtkDesktop::SetWindowState(WindowState state) {
   const bool whole_monitor = state == WindowState::Maximized;
   if (whole_monitor) work_area_watch_->Stop();
   if (surface_.kind() == DesktopSurface::Kind::LayerShellBackground) {
-    surface_.PlaceOnLayer(PrimaryMonitor(), whole_monitor);
+    surface_.PlaceOnLayer(Monitor(), whole_monitor);
     return;
   }
   if (whole_monitor && surface_.kind() == DesktopSurface::Kind::X11Desktop) {
     GdkRectangle area{};
-    if (GdkMonitor* monitor = PrimaryMonitor()) gdk_monitor_get_geometry(monitor, &area);
+    if (GdkMonitor* monitor = Monitor()) gdk_monitor_get_geometry(monitor, &area);
     MoveWindow(area.x, area.y, area.width, area.height);
     return;
   }
   if (whole_monitor) {
-    GdkMonitor* monitor = PrimaryMonitor();
+    GdkMonitor* monitor = Monitor();
     GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
     int index = 0;
     for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {

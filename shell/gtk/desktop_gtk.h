@@ -1,5 +1,6 @@
-// The main window: one borderless GtkWindow holding the web view, placed over
-// the primary monitor, and the X11 panels beside it.
+// A desktop window: one borderless GtkWindow holding the web view, placed over
+// the primary monitor (following it when another becomes primary) or over a
+// monitor of its own, and the X11 panels beside it.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/gtk/glib_util.h"
 #include "shell/gtk/work_area_watch.h"
 #include "shell/gtk/desktop_surface.h"
 #include "shell/panel_record.h"
@@ -20,7 +22,8 @@ class GtkDesktop : public Desktop {
   // `content` (the web view) becomes the main child of the window's only
   // child, an overlay, so GTK keeps it at 0, 0 and as large as the client
   // area on every size change.
-  explicit GtkDesktop(GtkWidget* content);
+  // `monitor` null: the primary monitor, whichever that is at the time.
+  explicit GtkDesktop(GtkWidget* content, GdkMonitor* monitor = nullptr);
   ~GtkDesktop() override;
   GtkDesktop(const GtkDesktop&) = delete;
   GtkDesktop& operator=(const GtkDesktop&) = delete;
@@ -37,6 +40,7 @@ class GtkDesktop : public Desktop {
   // showing the window, and so the first page, by about 30 ms.
   void ApplyIcon();
 
+  // The monitor's work area.
   ScreenRect WorkArea() override;
   // X11: hiding unmaps every top-level window of type
   // _NET_WM_WINDOW_TYPE_DOCK that is mapped, and remembers them, also in the
@@ -60,11 +64,12 @@ class GtkDesktop : public Desktop {
   OwnerWindow WindowHandle() override;
 
  private:
-  GdkMonitor* PrimaryMonitor() const;
+  GdkMonitor* Monitor() const;
 
   GtkWindow* window_;  // a toplevel: GTK holds it, we destroy it
   GtkWidget* content_;
   GtkOverlay* overlay_;  // the window's child
+  GObjectPtr<GdkMonitor> monitor_;  // null: the primary
   DesktopSurface surface_;
   std::function<void()> close_handler_;
   bool busy_ = false;

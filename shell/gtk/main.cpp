@@ -11,21 +11,14 @@
 
 #include "common/file_util.h"
 #include "common/gtk/glib_util.h"
-#include "common/gtk/gtk_file_chooser.h"
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "shell/command_line.h"
 #include "shell/display_choice.h"
 #include "shell/frm_main.h"
-#include "shell/gtk/desktop_gtk.h"
-#include "shell/gtk/dialogs_gtk.h"
+#include "shell/gtk/desktop_window.h"
 #include "shell/gtk/first_run_note_gtk.h"
-#include "shell/gtk/gio_shell.h"
-#include "shell/gtk/key_codes.h"
-#include "shell/gtk/live_page_gtk.h"
-#include "shell/gtk/message_pump_gtk.h"
-#include "shell/gtk/page_pause.h"
-#include "shell/gtk/popup_menu_gtk.h"
+#include "shell/gtk/monitor_desktops.h"
 #include "shell/gtk/startup_trace.h"
 #include "shell/gtk/wayland_probe.h"
 #include "shell/gtk/webkit_browser.h"
@@ -33,19 +26,15 @@
 namespace vantile {
 namespace {
 
-// Connects the window's GTK signals to frmMain and runs the program's one
-// shutdown when anything asks the window to close.
-class MainWindowGlue {
+// Runs the program's windows: the primary desktop, the other monitors'
+// while the setting asks for them, and the one shutdown when anything asks
+// to close.
+class Program {
  public:
-  MainWindowGlue(frmMain& form, WebKitBrowser& browser, GtkDesktop& desktop, GtkDialogs& dialogs,
-                 PopupMenuGtk& menu)
-      : form_(form), browser_(browser), desktop_(desktop), dialogs_(dialogs), menu_(menu),
+  explicit Program(RegistryStore& registry)
+      : registry_(registry),
+        primary_(DesktopWindowSetup{registry, nullptr, nullptr, std::nullopt, [this] { RequestClose(); }}),
         loop_(g_main_loop_new(nullptr, FALSE)) {
-    desktop_.SetCloseHandler([this] { RequestClose(); });
-    browser_.SetContextMenuEventHook([this](const GdkEvent* event) { menu_.SetTriggerEvent(event); });
-    GtkWidget* window = GTK_WIDGET(desktop_.window());
-    g_signal_connect(window, "size-allocate", G_CALLBACK(OnSizeAllocate), this);
-    g_signal_connect(window, "key-release-event", G_CALLBACK(OnKeyRelease), this);
     // A session ending, or a kill from a terminal, closes the window
     // properly: settings saved, panels shown again.
     for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
@@ -56,34 +45,36 @@ class MainWindowGlue {
     gdk_event_handler_set(OnAnyEvent, this, nullptr);
   }
 
-  ~MainWindowGlue() {
+  ~Program() {
     gdk_event_handler_set(+[](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
     for (int i = 0; i < signal_count_; ++i) g_source_remove(signal_sources_[i]);
-    if (activate_idle_) g_source_remove(activate_idle_);
     if (close_idle_) g_source_remove(close_idle_);
-    g_signal_handlers_disconnect_by_data(desktop_.window(), this);
+    if (monitors_idle_) g_source_remove(monitors_idle_);
   }
 
-  // Shows the window and runs the program until it closes. The first
-  // activate step runs as soon as the loop starts: the window is shown from
-  // the moment it is asked to be, and the page starts loading while the
-  // window manager maps it.
-  // A close already asked for (during start-up's settle passes) shows
-  // nothing; the loop runs only to carry it out.
+  DesktopWindow& primary() { return primary_; }
+
+  // Shows the window and runs the program until it closes. A close already
+  // asked for (during start-up's settle passes) shows nothing; the loop
+  // runs only to carry it out.
   void ShowAndRun() {
     if (!close_requested_) {
-      desktop_.Show();
-      // Ahead of the window's first layout and paint, so the page is asked
-      // for as early as it can be.
-      activate_idle_ = g_idle_add_full(G_PRIORITY_DEFAULT, +[](gpointer data) -> gboolean {
-        auto* glue = static_cast<MainWindowGlue*>(data);
-        glue->activate_idle_ = 0;
-        if (!glue->close_requested_) glue->form_.Form_Activate();
-        if (!glue->close_requested_) glue->desktop_.ApplyIcon();
+      primary_.ShowAndActivate();
+      primary_.StartWatches();
+      // The other monitors' windows come once the primary's page is on its
+      // way, so they cost its start-up nothing.
+      monitors_idle_ = g_idle_add_full(G_PRIORITY_LOW, +[](gpointer data) -> gboolean {
+        auto* program = static_cast<Program*>(data);
+        program->monitors_idle_ = 0;
+        if (program->close_requested_) return G_SOURCE_REMOVE;
+        program->monitors_ = std::make_unique<MonitorDesktops>(program->primary_, program->registry_,
+                                                               [program] { program->RequestClose(); });
+        program->monitors_->Update();
         return G_SOURCE_REMOVE;
       }, this, nullptr);
     }
     g_main_loop_run(loop_.get());
+    monitors_.reset();
   }
 
  private:
@@ -93,52 +84,26 @@ class MainWindowGlue {
     // Outside whatever handler asked (a menu command, a key), so that it
     // finishes first.
     close_idle_ = g_idle_add(+[](gpointer self) -> gboolean {
-      auto* glue = static_cast<MainWindowGlue*>(self);
-      glue->close_idle_ = 0;
-      glue->Shutdown();
+      auto* program = static_cast<Program*>(self);
+      program->close_idle_ = 0;
+      if (program->monitors_) program->monitors_->Shutdown();
+      program->primary_.Shutdown();
+      g_main_loop_quit(program->loop_.get());
       return G_SOURCE_REMOVE;
     }, this);
   }
 
-  void Shutdown() {
-    // Nested loops still on the stack (a message box, the menu, a page
-    // wait) must end, or the main loop could not return.
-    dialogs_.CloseOpenBox();
-    menu_.Dismiss();
-    form_.Form_QueryUnload();
-    browser_.Shutdown();
-    gtk_widget_hide(GTK_WIDGET(desktop_.window()));
-    g_main_loop_quit(loop_.get());
-  }
-
-
-  static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self) {
-    auto* glue = static_cast<MainWindowGlue*>(self);
-    if (allocation->width == glue->width_ && allocation->height == glue->height_) return;
-    glue->width_ = allocation->width;
-    glue->height_ = allocation->height;
-    glue->form_.Form_Resize(allocation->width, allocation->height);
-  }
-
-  static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self) {
-    auto* glue = static_cast<MainWindowGlue*>(self);
-    if (glue->close_requested_) return FALSE;
-    const int key = VirtualKeyCode(*event);
-    if (key != 0) glue->form_.Form_KeyUp(key, ShiftBits(*event));
-    return FALSE;  // the page sees its key-up too
-  }
-
-  // The desktop window's own keys go to frmMain (OnKeyRelease); a Ctrl+Q
-  // pressed in any other window of ours closes the program.
+  // The desktop window's own keys go to frmMain; a Ctrl+Q pressed in any
+  // other window of ours closes the program.
   static void OnAnyEvent(GdkEvent* event, gpointer self) {
-    auto* glue = static_cast<MainWindowGlue*>(self);
+    auto* program = static_cast<Program*>(self);
     if (event->type == GDK_KEY_PRESS) {
       const GdkEventKey& key = event->key;
       const guint modifiers = key.state & gtk_accelerator_get_default_mod_mask();
-      GdkWindow* desktop = gtk_widget_get_window(GTK_WIDGET(glue->desktop_.window()));
+      GdkWindow* desktop = gtk_widget_get_window(program->primary_.window());
       if ((key.keyval == GDK_KEY_q || key.keyval == GDK_KEY_Q) && modifiers == GDK_CONTROL_MASK &&
           gdk_window_get_toplevel(key.window) != desktop) {
-        glue->RequestClose();
+        program->RequestClose();
         return;
       }
     }
@@ -146,39 +111,25 @@ class MainWindowGlue {
   }
 
   static gboolean OnSignal(gpointer self) {
-    static_cast<MainWindowGlue*>(self)->RequestClose();
+    static_cast<Program*>(self)->RequestClose();
     return G_SOURCE_CONTINUE;
   }
 
-  frmMain& form_;
-  WebKitBrowser& browser_;
-  GtkDesktop& desktop_;
-  GtkDialogs& dialogs_;
-  PopupMenuGtk& menu_;
+  RegistryStore& registry_;
+  DesktopWindow primary_;
+  std::unique_ptr<MonitorDesktops> monitors_;
   GMainLoopPtr loop_;
   guint signal_sources_[3] = {};
   int signal_count_ = 0;
-  guint activate_idle_ = 0;
   guint close_idle_ = 0;
+  guint monitors_idle_ = 0;
   bool close_requested_ = false;
-  int width_ = -1;
-  int height_ = -1;
 };
 
 int Run(const std::string& argument_text) {
-  GtkMessagePump pump;
-  WebKitBrowser browser(BrowserTuning::FromEnvironment());
-  pump.SetInFlightProbe([&browser] { return browser.ReadyState() != READYSTATE_COMPLETE; });
-  GtkDesktop desktop(browser.widget());
-  GioShell shell;
-  GtkDialogs dialogs(desktop.window());
-  PopupMenuGtk menu(GTK_WIDGET(desktop.window()));
   RegistryStore registry(RegistryStore::DefaultPaths());
-  FileChooserGtk chooser(desktop.window());
-  frmMain form(MainPlatform{browser, desktop, shell, dialogs, menu, pump, registry, chooser}, ProgramFolder(),
-               ProgramPath().string());
-  MainWindowGlue glue(form, browser, desktop, dialogs, menu);
-
+  Program program(registry);
+  frmMain& form = program.primary().form();
   if (!form.Form_Load(argument_text)) return 0;
   // A close request handled during start-up's settle passes has run the
   // shutdown already, and its quit found no loop to end: leave now rather
@@ -189,33 +140,11 @@ int Run(const std::string& argument_text) {
   // Built only then: its widgets and style cost start-up time otherwise.
   std::unique_ptr<FirstRunNote> note;
   if (form.state().HomePage.empty()) {
-    note = std::make_unique<FirstRunNote>(desktop.overlay(), WEBKIT_WEB_VIEW(browser.widget()));
+    note = std::make_unique<FirstRunNote>(program.primary().desktop().overlay(),
+                                          WEBKIT_WEB_VIEW(program.primary().browser().widget()));
     note->Show();
   }
-  std::unique_ptr<LivePageMonitor> live_page;
-  if (LivePageEnabled(registry)) {
-    live_page = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser.widget()), browser);
-  }
-  // A page nobody can see is paused, unless the settings file says not to
-  // (a page that must keep running). Set up once the window is up, so that
-  // connecting to the buses costs start-up nothing.
-  struct PauseStarter {
-    GtkWidget* window;
-    GtkOverlay* overlay;
-    GtkWidget* view;
-    std::unique_ptr<PagePause> pause;
-    guint timer = 0;
-  } pause{GTK_WIDGET(desktop.window()), desktop.overlay(), browser.widget(), nullptr, 0};
-  if (SettingSwitchOn(registry, "PauseWhenHidden")) {
-    pause.timer = g_timeout_add(500, +[](gpointer data) -> gboolean {
-      auto* starter = static_cast<PauseStarter*>(data);
-      starter->timer = 0;
-      starter->pause = std::make_unique<PagePause>(starter->window, starter->overlay, starter->view);
-      return G_SOURCE_REMOVE;
-    }, &pause);
-  }
-  glue.ShowAndRun();
-  if (pause.timer) g_source_remove(pause.timer);
+  program.ShowAndRun();
   return 0;
 }
 

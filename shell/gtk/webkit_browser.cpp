@@ -89,7 +89,7 @@ BrowserTuning BrowserTuning::FromEnvironment() {
   return tuning;
 }
 
-WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeToken(SystemRandomBytes)) {
+WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related) : token_(MakeBridgeToken(SystemRandomBytes)) {
   WebKitWebContext* context = webkit_web_context_get_default();
   StartupMark("context");
   if (!tuning.browser_caches) webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
@@ -121,7 +121,7 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeTok
   if (!tuning.browser_caches) webkit_settings_set_enable_page_cache(settings, FALSE);
   webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
 
-  if (tuning.warm_up) {
+  if (tuning.warm_up && !related) {
     // WebKit starts a web process for a view's first load, and that start
     // is most of the time to the first page. A hidden view of our own loads
     // an empty document now, so the process starts while the program reads
@@ -135,7 +135,8 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning) : token_(MakeBridgeTok
   }
   // The view's floating reference is sunk into ours; the window adds its own.
   GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content_.get(),
-                                            "settings", settings, "related-view", warm_view_.get(), nullptr));
+                                            "settings", settings, "related-view", related ? related : warm_view_.get(),
+                                            nullptr));
   view_ = GObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
 
   g_signal_connect(view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);

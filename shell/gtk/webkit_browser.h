@@ -62,7 +62,9 @@ struct BrowserTuning {
 
 class WebKitBrowser : public Browser {
  public:
-  explicit WebKitBrowser(const BrowserTuning& tuning);
+  // `related`: another view whose web process this one shares (WebKit
+  // starts no second one); null: a process of its own.
+  explicit WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related = nullptr);
   ~WebKitBrowser() override;
   WebKitBrowser(const WebKitBrowser&) = delete;
   WebKitBrowser& operator=(const WebKitBrowser&) = delete;

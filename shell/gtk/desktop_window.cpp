@@ -1,0 +1,101 @@
+#include "shell/gtk/desktop_window.h"
+
+#include <utility>
+
+#include "common/file_util.h"
+#include "shell/gtk/key_codes.h"
+#include "shell/live_page.h"
+#include "shell/settings.h"
+
+namespace vantile {
+namespace {
+
+BrowserTuning TuningFor(const DesktopWindowSetup& setup) {
+  BrowserTuning tuning = BrowserTuning::FromEnvironment();
+  // A window that shares another's web process has nothing to warm up.
+  if (setup.related) tuning.warm_up = false;
+  return tuning;
+}
+
+}  // namespace
+
+DesktopWindow::DesktopWindow(DesktopWindowSetup setup)
+    : registry_(setup.registry),
+      browser_(TuningFor(setup), setup.related),
+      desktop_(browser_.widget(), setup.monitor),
+      dialogs_(desktop_.window()),
+      menu_(GTK_WIDGET(desktop_.window())),
+      chooser_(desktop_.window()),
+      form_(MainPlatform{browser_, desktop_, shell_, dialogs_, menu_, pump_, setup.registry, chooser_},
+            ProgramFolder(), ProgramPath().string(), std::move(setup.role)) {
+  pump_.SetInFlightProbe([this] { return browser_.ReadyState() != READYSTATE_COMPLETE; });
+  desktop_.SetCloseHandler(std::move(setup.close_program));
+  browser_.SetContextMenuEventHook([this](const GdkEvent* event) { menu_.SetTriggerEvent(event); });
+  g_signal_connect(window(), "size-allocate", G_CALLBACK(OnSizeAllocate), this);
+  g_signal_connect(window(), "key-release-event", G_CALLBACK(OnKeyRelease), this);
+}
+
+DesktopWindow::~DesktopWindow() {
+  if (pause_timer_) g_source_remove(pause_timer_);
+  if (activate_idle_) g_source_remove(activate_idle_);
+  pause_.reset();
+  live_page_.reset();
+  g_signal_handlers_disconnect_by_data(window(), this);
+}
+
+void DesktopWindow::ShowAndActivate() {
+  desktop_.Show();
+  // Ahead of the window's first layout and paint, so the page is asked
+  // for as early as it can be.
+  activate_idle_ = g_idle_add_full(G_PRIORITY_DEFAULT, +[](gpointer data) -> gboolean {
+    auto* self = static_cast<DesktopWindow*>(data);
+    self->activate_idle_ = 0;
+    if (!self->shut_down_) self->form_.Form_Activate();
+    if (!self->shut_down_) self->desktop_.ApplyIcon();
+    return G_SOURCE_REMOVE;
+  }, this, nullptr);
+}
+
+void DesktopWindow::StartWatches() {
+  if (LivePageEnabled(registry_)) {
+    live_page_ = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser_.widget()), browser_);
+  }
+  // A page that must keep running while hidden can say so in the settings file.
+  if (!SettingSwitchOn(registry_, "PauseWhenHidden")) return;
+  pause_timer_ = g_timeout_add(500, +[](gpointer data) -> gboolean {
+    auto* self = static_cast<DesktopWindow*>(data);
+    self->pause_timer_ = 0;
+    self->pause_ = std::make_unique<PagePause>(self->window(), self->desktop_.overlay(), self->browser_.widget());
+    return G_SOURCE_REMOVE;
+  }, this);
+}
+
+void DesktopWindow::Shutdown() {
+  if (shut_down_) return;
+  shut_down_ = true;
+  // Nested loops still on the stack (a message box, the menu, a page
+  // wait) must end before the window can go.
+  dialogs_.CloseOpenBox();
+  menu_.Dismiss();
+  form_.Form_QueryUnload();
+  browser_.Shutdown();
+  gtk_widget_hide(window());
+}
+
+void DesktopWindow::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
+  auto* self = static_cast<DesktopWindow*>(data);
+  if (allocation->width == self->width_ && allocation->height == self->height_) return;
+  self->width_ = allocation->width;
+  self->height_ = allocation->height;
+  self->form_.Form_Resize(allocation->width, allocation->height);
+}
+
+gboolean DesktopWindow::OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer data) {
+  auto* self = static_cast<DesktopWindow*>(data);
+  if (self->shut_down_) return FALSE;
+  const int key = VirtualKeyCode(*event);
+  if (key != 0) self->form_.Form_KeyUp(key, ShiftBits(*event));
+  return FALSE;  // the page sees its key-up too
+}
+
+}  // namespace vantile
