@@ -18,7 +18,11 @@ MISSING = [tool for tool in ("mutter", "Xwayland", "useradd", "dbus-run-session"
 
 
 @unittest.skipIf(os.geteuid() != 0 or MISSING, f"needs root and {MISSING or 'mutter'}")
-class GnomeDesktopTest(unittest.TestCase):
+class MutterTestCase(unittest.TestCase):
+    """A headless mutter session with `monitors` virtual monitors; vantile
+    copied into the user's home (self.home)."""
+    monitors = ("1280x800",)
+
     def setUp(self):
         self.uid, self.gid, self.tmp = harness.throwaway_user(self, USER, "vantile-gn-")
         self.runtime, self.home = (harness.user_folder(self.tmp, name, self.uid, self.gid) for name in ("run", "home"))
@@ -29,7 +33,8 @@ class GnomeDesktopTest(unittest.TestCase):
         # mutter and every client share one D-Bus session, as in GNOME.
         script = os.path.join(self.tmp, "session.sh")
         with open(script, "w") as f:
-            f.write("mutter --wayland --headless --wayland-display=wl-test --virtual-monitor 1280x800 &\n"
+            f.write("mutter --wayland --headless --wayland-display=wl-test "
+                    + " ".join(f"--virtual-monitor {size}" for size in self.monitors) + " &\n"
                     "wait\n")
         self.session = subprocess.Popen(["dbus-run-session", "--", "sh", script], env=self.env, user=self.uid,
                                         group=self.gid, extra_groups=[], stdout=subprocess.DEVNULL,
@@ -37,9 +42,22 @@ class GnomeDesktopTest(unittest.TestCase):
         self.addCleanup(self.stop, self.session)
         auth = harness.Desktop.wait_for(lambda: [n for n in os.listdir(self.runtime)
                                                  if n.startswith(".mutter-Xwaylandauth.")], 60, "Xwayland")
-        self.env.update(WAYLAND_DISPLAY="wl-test", DISPLAY=":0", XAUTHORITY=os.path.join(self.runtime, auth[0]))
+        display = harness.Desktop.wait_for(self.xwayland_display, 30, "Xwayland's display")
+        self.env.update(WAYLAND_DISPLAY="wl-test", DISPLAY=display, XAUTHORITY=os.path.join(self.runtime, auth[0]))
         harness.Desktop.wait_for(lambda: self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
                                  .returncode == 0, 30, "mutter's X11 side")
+
+    def xwayland_display(self):
+        """The X display this session's mutter made (it holds the lock): an
+        earlier session may have left its lock files, or not have ended yet."""
+        for number in range(16):
+            try:
+                with open(f"/tmp/.X{number}-lock") as lock:
+                    if os.getpgid(int(lock.read())) == self.session.pid:
+                        return f":{number}"
+            except (OSError, ValueError):
+                pass
+        return None
 
     def stop(self, proc):
         os.killpg(proc.pid, 15)
@@ -57,21 +75,35 @@ class GnomeDesktopTest(unittest.TestCase):
         out = self.x(["xdotool", "search", "--onlyvisible", *how], check=False).stdout.split()
         return int(out[0]) if out else None
 
-    def test_a_wayland_session_without_layer_shell_gets_a_desktop_window_through_xwayland(self):
+    def write_settings(self, values, page_html="<html><body style='background:#2a6'>GNOME</body></html>"):
         page = os.path.join(self.home, "page.html")
         with open(page, "w") as f:
-            f.write("<html><body style='background:#2a6'>GNOME</body></html>")
-        harness.write_vantile_settings(types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"]), {"HomePage": page})
+            f.write(page_html)
+        harness.write_vantile_settings(types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"]),
+                                       dict({"HomePage": page}, **values))
         for root, dirs, files in os.walk(self.home):
             for name in dirs + files:
                 os.chown(os.path.join(root, name), self.uid, self.gid)
+        return page
+
+    def start_ordinary_window(self):
         other = subprocess.Popen(["xmessage", "an ordinary window"], env=self.env, user=self.uid, group=self.gid,
                                  extra_groups=[], stderr=subprocess.DEVNULL)
         self.addCleanup(other.kill)
-        ordinary = harness.Desktop.wait_for(lambda: self.window_of("--class", "Xmessage"), 20, "the ordinary window")
+        return harness.Desktop.wait_for(lambda: self.window_of("--class", "Xmessage"), 20, "the ordinary window")
+
+    def start_vantile(self):
         vantile = subprocess.Popen([os.path.join(self.home, "vantile")], env=self.env, user=self.uid, group=self.gid,
                                    extra_groups=[], cwd=self.home, stderr=subprocess.DEVNULL)
         self.addCleanup(harness.stop_vantile, vantile)
+        return vantile
+
+
+class GnomeDesktopTest(MutterTestCase):
+    def test_a_wayland_session_without_layer_shell_gets_a_desktop_window_through_xwayland(self):
+        self.write_settings({})
+        ordinary = self.start_ordinary_window()
+        vantile = self.start_vantile()
         desktop = harness.Desktop.wait_for(lambda: self.window_of("--pid", str(vantile.pid)), 30, "vantile's window on :0")
         self.assertIn("_NET_WM_WINDOW_TYPE_DESKTOP", self.x(["xprop", "-id", str(desktop), "_NET_WM_WINDOW_TYPE"]).stdout)
         for moment in ("shown", "activated"):
