@@ -158,6 +158,10 @@ class frmMain : public BrowserEvents {
   void openControlPanel() override;
   std::string getLocalDrives() override;
 
+  // A line in the debug log (only in debug mode), for the program's other
+  // parts: the windows of the other monitors coming and going.
+  void LogNote(const std::string& text) { LogInfo(text); }
+
   const State& state() const { return state_; }
   const std::filesystem::path& program_folder() const { return program_folder_; }
   const std::string& program_path() const { return program_path_; }

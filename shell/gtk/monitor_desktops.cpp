@@ -59,11 +59,15 @@ void MonitorDesktops::Update() {
       windows_.erase(found);
       kept.at(slot.name).window->form().PositionWindow();
     } else {
+      primary_.form().LogNote("Monitors:Window Added - " + slot.name);
       kept.emplace(slot.name, Entry{monitor, Make(monitor, slot.name)});
     }
   }
   // What is left lost its monitor, or the setting went off.
-  for (auto& [name, entry] : windows_) Retire(std::move(entry.window));
+  for (auto& [name, entry] : windows_) {
+    primary_.form().LogNote("Monitors:Window Removed - " + name);
+    Retire(std::move(entry.window));
+  }
   windows_ = std::move(kept);
   // A new primary monitor, or a new size: the main desktop follows.
   primary_.form().PositionWindow();

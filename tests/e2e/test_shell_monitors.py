@@ -3,20 +3,43 @@ desktop window of its own with its own page, and Set As Home Page on one
 monitor is kept for that monitor across a restart. Under headless mutter
 (two virtual monitors, through Xwayland) and headless sway (two outputs,
 layer shell, an output added and removed while it runs)."""
+import json
 import os
+import pathlib
 import time
 import types
 import unittest
 
 import harness
 import test_shell_gnome as gnome
+import test_shell_wayland as wayland
 
 MONITORS_KEY = harness.SETTINGS_KEY + "\\Monitors"
-# Each page says which page it is, where it is and how large.
+# Each page says which page it is, which showing of it (a new one each load),
+# what happened, where it is, at what scale and how large.
 PAGE = ("<html><body style='margin:0;background:{colour}'><a id=next href='{next}' "
         "style='display:block;width:100%;height:100%'>{name}</a><script>"
-        "window.external.openFile('{recorder}', '{name} ' + screenX + ' ' + innerWidth + 'x' + innerHeight);"
+        "var id = Math.random().toString(36).slice(2, 8);"
+        "function report(what) {{ window.external.openFile('{recorder}', ['{name}', id, what, screenX,"
+        " devicePixelRatio, innerWidth + 'x' + innerHeight].join(' ')); }}"
+        "report('load'); addEventListener('resize', function () {{ report('resize'); }});"
+        "document.addEventListener('visibilitychange', function () {{ report(document.visibilityState); }});"
         "</script></body></html>")
+PAGES = (("home", "#2a6", "other"), ("other", "#a26", "home"))
+
+
+def write_pages(folder):
+    """The two pages, and the recorder log they report to."""
+    recorder, log = harness.write_recorder(folder)
+    for name, colour, following in PAGES:
+        with open(os.path.join(folder, name + ".html"), "w") as f:
+            f.write(PAGE.format(colour=colour, next=following + ".html", name=name, recorder=recorder))
+    return log
+
+
+def reports(log):
+    """Every report: (page, showing, what, screenX, scale, size)."""
+    return [tuple(args) for _, args in harness.recorded_runs(log)]
 
 
 class MonitorsUnderMutter(gnome.MutterTestCase):
@@ -24,14 +47,11 @@ class MonitorsUnderMutter(gnome.MutterTestCase):
 
     def setUp(self):
         super().setUp()
-        self.recorder, self.log = harness.write_recorder(self.home)
-        for name, colour, following in (("home", "#2a6", "other"), ("other", "#a26", "home")):
-            with open(os.path.join(self.home, name + ".html"), "w") as f:
-                f.write(PAGE.format(colour=colour, next=following + ".html", name=name, recorder=self.recorder))
+        self.log = write_pages(self.home)
 
     def shown(self):
-        """{page name: (screenX, size)} of the last report from each place."""
-        return {args[1]: args[0] for _, args in harness.recorded_runs(self.log)}
+        """{screenX: page} of the last report from each place."""
+        return {report[3]: report[0] for report in reports(self.log)}
 
     def start(self, on):
         self.write_settings({"ShowOnAllMonitors": on, "EnableScripting": True,
@@ -82,6 +102,58 @@ class MonitorsUnderMutter(gnome.MutterTestCase):
 
     def settings(self):
         return types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"])
+
+
+class MonitorsUnderSway(wayland.SwayTestCase):
+    outputs = 2
+
+    def test_every_output_gets_a_background_page_that_follows_plugging_and_scale(self):
+        log = write_pages(self.home)
+        settings = types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"])
+        harness.write_vantile_settings(settings, {"HomePage": os.path.join(self.home, "home.html"),
+                                                  "ShowOnAllMonitors": True, "EnableScripting": True})
+        for root, dirs, files in os.walk(self.home):
+            for name in dirs + files:
+                os.chown(os.path.join(root, name), self.uid, self.gid)
+        self.start([os.path.join(self.bin, "vantile"), "/debug"])
+        showings = lambda what, page="home": [r[1] for r in reports(log) if r[2] == what and r[0] == page]
+        harness.Desktop.wait_for(lambda: len(showings("load")) == 2, 30, "a page on each output")
+        outputs = {o["name"]: o["rect"] for o in json.loads(self.sway("-t", "get_outputs"))}
+        middle = {name: (r["x"] + r["width"] // 2, r["y"] + r["height"] // 2) for name, r in outputs.items()}
+        for name, (x, y) in middle.items():
+            harness.Desktop.wait_for(lambda: self.colour_at(x, y) == (0x22, 0xAA, 0x66), 20, f"the page on {name}")
+
+        # The second output follows its link and keeps that page as its home.
+        # A click gives its page the keyboard (the headless seat has no
+        # pointer for clients), which then follows the link.
+        self.sway("seat", "seat0", "cursor", "set", *map(str, middle["HEADLESS-2"]))
+        self.sway("seat", "seat0", "cursor", "press", "button1")
+        self.sway("seat", "seat0", "cursor", "release", "button1")
+        settings_value = lambda: harness.read_vantile_settings(settings).get(MONITORS_KEY, {}).get("HEADLESS-2")
+        for keys, done in ((["-k", "Tab", "-k", "Return"], lambda: showings("load", "other")),
+                           (["-k", "F4"], settings_value)):
+            deadline = time.time() + 20
+            while not done() and time.time() < deadline:  # the keyboard comes a moment after the click
+                self.run_as_user(["wtype", *keys])
+                time.sleep(1)
+        self.assertEqual(settings_value(), harness.file_uri(os.path.join(self.home, "other.html")))
+        self.assertEqual(self.colour_at(*middle["HEADLESS-1"]), (0x22, 0xAA, 0x66), "the first output kept its page")
+
+        # Scale 2: the same showing of the page, drawn at twice the pixels.
+        other = showings("load", "other")[0]
+        self.sway("output", "HEADLESS-2", "scale", "2")
+        harness.Desktop.wait_for(lambda: [r for r in reports(log) if r[1] == other and r[4] == "2"], 20,
+                                 "the page at scale 2")
+
+        # An output plugged in gets its page; gone (disabled), its page goes.
+        plugged_at = time.time()
+        self.sway("create_output")
+        harness.Desktop.wait_for(lambda: len(showings("load")) == 3, 20, "a third page")
+        print(f"\n  page on a new output after {time.time() - plugged_at:.2f} s", end=" ")
+        self.sway("output", "HEADLESS-3", "disable")
+        debug_log = pathlib.Path(self.bin, "debug.log")
+        harness.Desktop.wait_for(lambda: "Monitors:Window Removed - HEADLESS-3" in debug_log.read_text(), 20,
+                                 "the third page gone")
 
 
 if __name__ == "__main__":

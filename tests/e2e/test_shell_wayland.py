@@ -24,7 +24,11 @@ MISSING = [tool for tool in ("sway", "grim", "wtype", "useradd") if not shutil.w
 
 
 @unittest.skipIf(os.geteuid() != 0 or MISSING, f"needs root and {MISSING or 'sway'}")
-class WaylandDesktopTest(unittest.TestCase):
+class SwayTestCase(unittest.TestCase):
+    """A headless sway session with `outputs` outputs and a bar; the
+    programs copied into the user's folder (self.bin)."""
+    outputs = 1
+
     def setUp(self):
         self.uid, self.gid, self.tmp = harness.throwaway_user(self, USER, "vantile-wl-")
         self.runtime = self.mkdir("run")
@@ -48,7 +52,7 @@ class WaylandDesktopTest(unittest.TestCase):
                     "XDG_CACHE_HOME": os.path.join(self.home, ".cache"), "LC_ALL": "C.UTF-8",
                     "NO_AT_BRIDGE": "1", "GDK_BACKEND": "wayland", "WAYLAND_DISPLAY": "wayland-1"}
         self.start(["sway", "-c", config], WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
-                   WLR_RENDERER="pixman")
+                   WLR_RENDERER="pixman", WLR_HEADLESS_OUTPUTS=str(self.outputs))
         harness.Desktop.wait_for(lambda: os.path.exists(os.path.join(self.runtime, "wayland-1")), 20, "sway")
         harness.Desktop.wait_for(self.sway_socket, 10, "sway's command socket")
 
@@ -115,6 +119,21 @@ class WaylandDesktopTest(unittest.TestCase):
             return last and expected(tuple(int(v) for v in last.split("x"))) and last
         return harness.Desktop.wait_for(size, 30, "the page's size")
 
+    def find_window(self, predicate):
+        """The screen rectangle of the first window in sway's tree that
+        `predicate` accepts, or None."""
+        def walk(node):
+            if predicate(node):
+                return node["rect"]
+            for child in node.get("nodes", []) + node.get("floating_nodes", []):
+                found = walk(child)
+                if found:
+                    return found
+            return None
+        return walk(json.loads(self.sway("-t", "get_tree")))
+
+
+class WaylandDesktopTest(SwayTestCase):
     def test_whole_output_other_windows_above_and_the_keyboard_on_a_click(self):
         proc, log = self.start_vantile(show_taskbar=False)
         self.page_size(log, lambda s: s == OUTPUT)
@@ -158,19 +177,6 @@ class WaylandDesktopTest(unittest.TestCase):
         self.assertGreater(height, OUTPUT[1] - 100, "only the bar's height is kept clear")
         proc.terminate()
         self.assertEqual(proc.wait(20), 0)
-
-    def find_window(self, predicate):
-        """The screen rectangle of the first window in sway's tree that
-        `predicate` accepts, or None."""
-        def walk(node):
-            if predicate(node):
-                return node["rect"]
-            for child in node.get("nodes", []) + node.get("floating_nodes", []):
-                found = walk(child)
-                if found:
-                    return found
-            return None
-        return walk(json.loads(self.sway("-t", "get_tree")))
 
 
 if __name__ == "__main__":
