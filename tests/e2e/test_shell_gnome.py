@@ -33,7 +33,8 @@ class MutterTestCase(unittest.TestCase):
         # mutter and every client share one D-Bus session, as in GNOME.
         script = os.path.join(self.tmp, "session.sh")
         with open(script, "w") as f:
-            f.write("mutter --wayland --headless --wayland-display=wl-test "
+            f.write('echo "$DBUS_SESSION_BUS_ADDRESS" > "$XDG_RUNTIME_DIR/bus"\n'
+                    "mutter --wayland --headless --wayland-display=wl-test "
                     + " ".join(f"--virtual-monitor {size}" for size in self.monitors) + " &\n"
                     "wait\n")
         self.session = subprocess.Popen(["dbus-run-session", "--", "sh", script], env=self.env, user=self.uid,
@@ -43,7 +44,10 @@ class MutterTestCase(unittest.TestCase):
         auth = harness.Desktop.wait_for(lambda: [n for n in os.listdir(self.runtime)
                                                  if n.startswith(".mutter-Xwaylandauth.")], 60, "Xwayland")
         display = harness.Desktop.wait_for(self.xwayland_display, 30, "Xwayland's display")
-        self.env.update(WAYLAND_DISPLAY="wl-test", DISPLAY=display, XAUTHORITY=os.path.join(self.runtime, auth[0]))
+        with open(os.path.join(self.runtime, "bus")) as f:
+            bus = f.read().strip()
+        self.env.update(WAYLAND_DISPLAY="wl-test", DISPLAY=display, XAUTHORITY=os.path.join(self.runtime, auth[0]),
+                        DBUS_SESSION_BUS_ADDRESS=bus)
         harness.Desktop.wait_for(lambda: self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
                                  .returncode == 0, 30, "mutter's X11 side")
 
@@ -58,6 +62,18 @@ class MutterTestCase(unittest.TestCase):
             except (OSError, ValueError):
                 pass
         return None
+
+    def apply_monitors(self, *monitors):
+        """Lays the monitors out as mutter's display settings would: a list of
+        (connector, mode, x, primary); connectors left out are switched off."""
+        def call(method, *args):
+            return self.x(["gdbus", "call", "--session", "--dest", "org.gnome.Mutter.DisplayConfig", "--object-path",
+                           "/org/gnome/Mutter/DisplayConfig", "--method", "org.gnome.Mutter.DisplayConfig." + method,
+                           *args]).stdout
+        serial = call("GetCurrentState").split(",")[0].split()[-1]
+        layout = ", ".join(f"({x}, 0, 1.0, uint32 0, {str(primary).lower()}, [('{name}', '{mode}', @a{{sv}} {{}})])"
+                           for name, mode, x, primary in monitors)
+        call("ApplyMonitorsConfig", serial, "1", f"[{layout}]", "@a{sv} {}")
 
     def stop(self, proc):
         os.killpg(proc.pid, 15)

@@ -1,11 +1,11 @@
 """A page on every monitor: with "ShowOnAllMonitors" on, each monitor has a
 desktop window of its own with its own page, and Set As Home Page on one
 monitor is kept for that monitor across a restart. Under headless mutter
-(two virtual monitors, through Xwayland) and headless sway (two outputs,
-layer shell, an output added and removed while it runs)."""
+(two virtual monitors, through Xwayland, switched off, on and made primary
+while it runs) and headless sway (two outputs, layer shell, an output added
+and a scale changed while it runs)."""
 import json
 import os
-import pathlib
 import time
 import types
 import unittest
@@ -76,7 +76,7 @@ class MonitorsUnderMutter(gnome.MutterTestCase):
             self.assertLess(stack.index(w), stack.index(ordinary))
         # The second monitor follows its link and keeps that page as its home
         # (F4: Ctrl with another key does not pass xdotool under Xwayland).
-        second = [w for w in windows if "1280,0" in self.x(["xdotool", "getwindowgeometry", str(w)]).stdout][0]
+        second = [w for w in windows if self.place(w) == "1280,0"][0]
         self.x(["xdotool", "mousemove", "1800", "400", "click", "1"])
         harness.Desktop.wait_for(lambda: self.shown().get("1280") == "other", 20, "the link followed")
         self.x(["xdotool", "windowactivate", "--sync", str(second)], check=False)
@@ -100,6 +100,21 @@ class MonitorsUnderMutter(gnome.MutterTestCase):
         self.assertEqual(len(self.desktops(vantile, 1)), 1)
         self.assertEqual(self.shown(), {"0": "home"})
 
+    def test_monitors_come_and_go_and_the_main_desktop_follows_the_primary(self):
+        vantile = self.start(True)
+        first, second = ("Meta-0", "1280x800@60.000"), ("Meta-1", "1024x768@60.000")
+        main = [w for w in self.desktops(vantile, 2) if self.place(w) == "0,0"][0]
+        self.apply_monitors((*first, 0, True))
+        self.desktops(vantile, 1)
+        self.apply_monitors((*first, 0, True), (*second, 1280, False))
+        self.desktops(vantile, 2)
+        self.apply_monitors((*first, 0, False), (*second, 1280, True))
+        harness.Desktop.wait_for(lambda: self.place(main) == "1280,0", 20, "the main desktop on the new primary")
+        self.assertEqual(sorted(map(self.place, self.desktops(vantile, 2))), ["0,0", "1280,0"])
+
+    def place(self, window):
+        return self.x(["xdotool", "getwindowgeometry", str(window)]).stdout.split("Position: ")[1].split()[0]
+
     def settings(self):
         return types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"])
 
@@ -115,7 +130,7 @@ class MonitorsUnderSway(wayland.SwayTestCase):
         for root, dirs, files in os.walk(self.home):
             for name in dirs + files:
                 os.chown(os.path.join(root, name), self.uid, self.gid)
-        self.start([os.path.join(self.bin, "vantile"), "/debug"])
+        self.start([os.path.join(self.bin, "vantile")])
         showings = lambda what, page="home": [r[1] for r in reports(log) if r[2] == what and r[0] == page]
         harness.Desktop.wait_for(lambda: len(showings("load")) == 2, 30, "a page on each output")
         outputs = {o["name"]: o["rect"] for o in json.loads(self.sway("-t", "get_outputs"))}
@@ -145,15 +160,12 @@ class MonitorsUnderSway(wayland.SwayTestCase):
         harness.Desktop.wait_for(lambda: [r for r in reports(log) if r[1] == other and r[4] == "2"], 20,
                                  "the page at scale 2")
 
-        # An output plugged in gets its page; gone (disabled), its page goes.
+        # An output plugged in gets its page. (Unplugging is tested under
+        # mutter: this sway's headless outputs cannot be switched off.)
         plugged_at = time.time()
         self.sway("create_output")
         harness.Desktop.wait_for(lambda: len(showings("load")) == 3, 20, "a third page")
         print(f"\n  page on a new output after {time.time() - plugged_at:.2f} s", end=" ")
-        self.sway("output", "HEADLESS-3", "disable")
-        debug_log = pathlib.Path(self.bin, "debug.log")
-        harness.Desktop.wait_for(lambda: "Monitors:Window Removed - HEADLESS-3" in debug_log.read_text(), 20,
-                                 "the third page gone")
 
 
 if __name__ == "__main__":
