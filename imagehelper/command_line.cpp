@@ -3,8 +3,7 @@
 #include <ostream>
 
 #include "common/text.h"
-#include "imagehelper/helper_window.h"
-#include "imagehelper/icon_convert.h"
+#include "imagehelper/conversion.h"
 
 namespace vantile {
 
@@ -37,14 +36,10 @@ void Report(std::ostream& err, const std::string& where, const std::string& text
 int ConvertForCommandLine(const std::string& source, const std::string& output, IconPlatform& icons,
                           std::ostream& err) {
   std::string detail;
-  auto icon = ExtractAssociatedIcon(source, icons, {}, &detail);
-  if (!icon) {
-    Report(err, source, kMsgNoImage, detail);
-    return 1;
-  }
-  auto picture = IconToRGBA(std::move(icon));
+  SaveOutcome failure;
+  std::optional<RgbaPicture> picture = LoadIconPicture(source, icons, {}, failure, &detail);
   if (!picture) {
-    Report(err, source, kMsgConvertFailed, "");
+    Report(err, source, failure.message, detail);
     return 1;
   }
   SaveOutcome outcome = WritePalettePng(*picture, output);

@@ -2,15 +2,10 @@
 
 #include <charconv>
 #include <iostream>
-#include <new>
 
 #include "common/open_save_dialog.h"
 #include "common/registry_types.h"
 #include "common/zq_registry.h"
-#include "imagehelper/icon_convert.h"
-#include "imagehelper/image_errors.h"
-#include "imagehelper/png_codec.h"
-#include "imagehelper/quantize.h"
 
 namespace vantile {
 
@@ -65,23 +60,6 @@ std::optional<std::pair<std::int64_t, std::int64_t>> ParseWindowPos(const std::s
   return std::make_pair(*left, *top);
 }
 
-SaveOutcome WritePalettePng(const RgbaPicture& picture, const std::filesystem::path& path) {
-  std::optional<QuantizeResult> quantized;
-  try {
-    quantized = QuantizeRGBATo8Bit(picture);
-  } catch (const std::bad_alloc&) {
-    return {kMsgNoMemory, kTitleCanceled};
-  }
-  if (!quantized) return {kMsgQuantizeFailed, kTitleCanceled};
-  std::int32_t code = kImgNoError;
-  auto destination = PngDestination::Open(path, code);
-  if (!destination) return {ImageErrorText(code), kTitleOpenFileError};
-  const bool written = destination->WritePng(quantized->picture, code);
-  const bool closed = destination->Close(code);
-  if (!written || !closed) return {kMsgWriteFailed, kTitleCanceled};
-  return {};
-}
-
 Form1::Form1(HelperView& view, FileChooser& chooser, RegistryStore& store, IconPlatform& icons,
              IconLookupOptions lookup)
     : view_(view), chooser_(chooser), store_(store), icons_(icons), lookup_(std::move(lookup)) {}
@@ -131,21 +109,10 @@ void Form1::cmdSave_Click() {
 
 void Form1::LoadIconImage(const std::string& path) {
   last_open_dir_ = FolderOf(path);
-  std::optional<Icon> icon;
-  std::optional<RgbaPicture> picture;
-  try {
-    icon = ExtractAssociatedIcon(path, icons_, lookup_);
-    if (icon) picture = IconToRGBA(std::move(icon));
-  } catch (const std::bad_alloc&) {
-    view_.ShowMessage(kMsgNoMemory, kTitleCanceled);
-    return;
-  }
-  if (!icon) {
-    view_.ShowMessage(kMsgNoImage, kTitleCanceled);
-    return;
-  }
+  SaveOutcome failure;
+  std::optional<RgbaPicture> picture = LoadIconPicture(path, icons_, lookup_, failure);
   if (!picture) {
-    view_.ShowMessage(kMsgConvertFailed, kTitleCanceled);
+    view_.ShowMessage(failure.message, failure.title);
     return;
   }
   view_.ShowPreview(nullptr);

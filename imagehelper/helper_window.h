@@ -14,6 +14,7 @@
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "common/twips.h"
+#include "imagehelper/conversion.h"
 #include "imagehelper/icon_image.h"
 #include "imagehelper/icon_source.h"
 
@@ -53,29 +54,6 @@ class HelperView {
   virtual void Close() = 0;
   virtual OwnerWindow Handle() = 0;
 };
-
-// The messages of loading and saving.
-inline constexpr const char* kTitleCanceled = "Action Canceled";
-inline constexpr const char* kTitleOpenFileError = "Open File Error";
-inline constexpr const char* kMsgNoImage = "Unable to read an image from the selected file.";
-inline constexpr const char* kMsgConvertFailed =
-    "There was an error trying to convert the\r\nprogram icon into a 32-bit image.";
-inline constexpr const char* kMsgNoMemory = "Memory allocation error.";
-inline constexpr const char* kMsgQuantizeFailed =
-    "Unable to convert the image into an 8-bit with Alpha transparency.";
-inline constexpr const char* kMsgWriteFailed = "There was an error writing the PNG file.";
-
-// The outcome of writing a picture as a palette PNG: empty `message` on
-// success, else the message and title to show.
-struct SaveOutcome {
-  std::string message;
-  std::string title;
-  bool ok() const { return message.empty(); }
-};
-
-// Quantises and writes `picture` to `path`. Shared by the window and the
-// command line so both produce the same file.
-SaveOutcome WritePalettePng(const RgbaPicture& picture, const std::filesystem::path& path);
 
 // "1200,900" as the window's position in twips; nullopt unless the text is
 // exactly two whole numbers joined by ",".

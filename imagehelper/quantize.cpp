@@ -170,12 +170,28 @@ IndexedPicture RefinePalette(const RgbaPicture& picture, IndexedPicture start, u
   return best;
 }
 
-// The quantiser's palette and two mappings of the picture to it: plain
-// (then refined) and dithered. Whichever is closer to the source wins.
+// libimagequant's speed. Its palette is only the start of RefinePalette's
+// rounds: on 1,866 icons (the icon themes' full-colour and symbolic PNGs and
+// Windows programs' icons) speed 7 ends, after refinement, within 1 % of the
+// error of its slowest speed and below pngquant's default output on every
+// icon, in a seventh of the time (about 1 ms against 7 ms for a 48-pixel
+// icon). From 8 on it skips the rounds of its own that keep the refinement
+// out of poorer local minima, and a hundred of those icons came out worse.
+constexpr int kQuantizerSpeed = 7;
+
+// Up to this many pixels a side, the dithered mapping is not tried: on icons
+// it has never come out closer to the source than the refined plain one,
+// whose palette was fitted to exactly these pixels. Larger pictures, with
+// smooth gradients over many pixels, still get both.
+constexpr std::int32_t kPlainOnlySide = 64;
+
+// The quantiser's palette and the mappings of the picture to it: plain
+// (then refined) and, for larger pictures, dithered. Whichever is closer to
+// the source wins.
 std::optional<IndexedPicture> LiqQuantize(const RgbaPicture& picture) {
   std::unique_ptr<liq_attr, LiqAttrFree> attr(liq_attr_create());
   if (!attr) return std::nullopt;
-  liq_set_speed(attr.get(), 1);
+  liq_set_speed(attr.get(), kQuantizerSpeed);
   liq_set_quality(attr.get(), 0, 100);
   liq_set_max_colors(attr.get(), 256);
   std::unique_ptr<liq_image, LiqImageFree> image(
@@ -188,7 +204,9 @@ std::optional<IndexedPicture> LiqQuantize(const RgbaPicture& picture) {
   const std::size_t count = static_cast<std::size_t>(picture.width) * picture.height;
   std::optional<IndexedPicture> best;
   double best_error = 0;
+  const bool plain_only = picture.width <= kPlainOnlySide && picture.height <= kPlainOnlySide;
   for (float dither : {0.0f, 1.0f}) {
+    if (dither != 0.0f && plain_only) break;
     liq_set_dithering_level(result.get(), dither);
     IndexedPicture out;
     out.width = picture.width;

@@ -18,9 +18,10 @@ struct QuantizeResult {
 
 // A picture of at most 256 distinct RGBA colours gets exactly those colours
 // as its palette (lossless; fully transparent pixels count as one colour
-// when that is what brings the count to 256). Otherwise libimagequant at its
-// best quality picks the palette, and of the plain and the dithered mapping
-// the one closer to the source is kept. Unused entries are opaque black.
+// when that is what brings the count to 256). Otherwise libimagequant picks
+// a palette that Lloyd rounds then fit to the picture's own pixels; for
+// pictures larger than icons, of the plain and the dithered mapping the one
+// closer to the source is kept. Unused entries are opaque black.
 // nullopt for an empty picture or when the quantiser fails.
 std::optional<QuantizeResult> QuantizeRGBATo8Bit(const RgbaPicture& picture);
 

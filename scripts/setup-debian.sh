@@ -21,6 +21,8 @@ packages=(
   mutter xwayland
   # icon corpus and reference tools for the image helper's tests and benchmark
   icoutils pngquant adwaita-icon-theme hicolor-icon-theme
+  # Windows programs' icons (installer artwork) for the image helper's benchmark
+  nsis-common
   shared-mime-info desktop-file-utils
   # the Debian package (scripts/build-deb.sh) and its install test
   debhelper lintian librsvg2-bin appstream man-db libglib2.0-bin
