@@ -25,14 +25,24 @@ MonitorDesktops::~MonitorDesktops() {
   g_signal_handlers_disconnect_by_data(screen_, this);
   primary_.form().SetSettingsSavedHandler(nullptr);
   if (retire_timer_) g_source_remove(retire_timer_);
+  if (update_idle_) g_source_remove(update_idle_);
   Shutdown();
   // The main loop has ended: nothing of theirs is on the stack any more.
   windows_.clear();
   retired_.clear();
 }
 
-void MonitorDesktops::OnMonitorsChanged(GdkScreen*, gpointer self) {
-  static_cast<MonitorDesktops*>(self)->Update();
+void MonitorDesktops::OnMonitorsChanged(GdkScreen*, gpointer data) {
+  // A monitor plugged in comes as a burst of changes (it appears, then its
+  // name, position and scale): one update once they have arrived.
+  auto* self = static_cast<MonitorDesktops*>(data);
+  if (self->update_idle_) return;
+  self->update_idle_ = g_idle_add(+[](gpointer data) -> gboolean {
+    auto* self = static_cast<MonitorDesktops*>(data);
+    self->update_idle_ = 0;
+    self->Update();
+    return G_SOURCE_REMOVE;
+  }, self);
 }
 
 std::unique_ptr<DesktopWindow> MonitorDesktops::Make(GdkMonitor* monitor, const std::string& name) {
@@ -46,6 +56,19 @@ std::unique_ptr<DesktopWindow> MonitorDesktops::Make(GdkMonitor* monitor, const 
 }
 
 void MonitorDesktops::Update() {
+  if (updating_) {
+    update_again_ = true;
+    return;
+  }
+  updating_ = true;
+  do {
+    update_again_ = false;
+    UpdateNow();
+  } while (update_again_ && !shut_down_);
+  updating_ = false;
+}
+
+void MonitorDesktops::UpdateNow() {
   if (shut_down_) return;
   GdkDisplay* display = gdk_screen_get_display(screen_);
   const std::vector<SecondaryMonitor> wanted =

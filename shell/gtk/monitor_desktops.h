@@ -39,6 +39,7 @@ class MonitorDesktops {
     std::unique_ptr<DesktopWindow> window;
   };
   static void OnMonitorsChanged(GdkScreen*, gpointer self);
+  void UpdateNow();
   std::unique_ptr<DesktopWindow> Make(GdkMonitor* monitor, const std::string& name);
   // A window whose monitor went: shut down and hidden at once, destroyed
   // once no loop of its (a page wait, a box, the menu) is on the stack.
@@ -52,6 +53,11 @@ class MonitorDesktops {
   std::map<std::string, Entry> windows_;
   std::vector<std::unique_ptr<DesktopWindow>> retired_;
   guint retire_timer_ = 0;
+  guint update_idle_ = 0;
+  // Showing a new window may dispatch the display's events, and with them
+  // another change of the monitors: that update runs after this one.
+  bool updating_ = false;
+  bool update_again_ = false;
   bool shut_down_ = false;
 };
 
