@@ -91,10 +91,10 @@ class MutterTestCase(unittest.TestCase):
         out = self.x(["xdotool", "search", "--onlyvisible", *how], check=False).stdout.split()
         return int(out[0]) if out else None
 
-    def write_settings(self, values, page_html="<html><body style='background:#2a6'>GNOME</body></html>"):
+    def write_settings(self, values):
         page = os.path.join(self.home, "page.html")
         with open(page, "w") as f:
-            f.write(page_html)
+            f.write("<html><body style='background:#2a6'>GNOME</body></html>")
         harness.write_vantile_settings(types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"]),
                                        dict({"HomePage": page}, **values))
         for root, dirs, files in os.walk(self.home):

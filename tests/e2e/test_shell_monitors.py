@@ -15,31 +15,21 @@ import test_shell_gnome as gnome
 import test_shell_wayland as wayland
 
 MONITORS_KEY = harness.SETTINGS_KEY + "\\Monitors"
-# Each page says which page it is, which showing of it (a new one each load),
-# what happened, where it is, at what scale and how large.
-PAGE = ("<html><body style='margin:0;background:{colour}'><a id=next href='{next}' "
-        "style='display:block;width:100%;height:100%'>{name}</a><script>"
-        "var id = Math.random().toString(36).slice(2, 8);"
-        "function report(what) {{ window.external.openFile('{recorder}', ['{name}', id, what, screenX,"
-        " devicePixelRatio, innerWidth + 'x' + innerHeight].join(' ')); }}"
-        "report('load'); addEventListener('resize', function () {{ report('resize'); }});"
-        "document.addEventListener('visibilitychange', function () {{ report(document.visibilityState); }});"
-        "</script></body></html>")
-PAGES = (("home", "#2a6", "other"), ("other", "#a26", "home"))
+# Each page reports which page it is, which showing of it (one per load),
+# what happened, where it is and at what scale; the whole page is its link.
+PAGE = ("<html><body style='margin:0;background:{colour}'><a href='{next}.html' style='display:block;height:100%'>"
+        "{name}</a><script>var id = Math.random(); function report(what) {{ window.external.openFile('{recorder}',"
+        " ['{name}', id, what, screenX, devicePixelRatio].join(' ')); }} report('load');"
+        " addEventListener('resize', function () {{ report('resize'); }});</script></body></html>")
 
 
 def write_pages(folder):
-    """The two pages, and the recorder log they report to."""
+    """The two pages; returns a function giving every report as a tuple."""
     recorder, log = harness.write_recorder(folder)
-    for name, colour, following in PAGES:
+    for name, colour, following in (("home", "#2a6", "other"), ("other", "#a26", "home")):
         with open(os.path.join(folder, name + ".html"), "w") as f:
-            f.write(PAGE.format(colour=colour, next=following + ".html", name=name, recorder=recorder))
-    return log
-
-
-def reports(log):
-    """Every report: (page, showing, what, screenX, scale, size)."""
-    return [tuple(args) for _, args in harness.recorded_runs(log)]
+            f.write(PAGE.format(colour=colour, next=following, name=name, recorder=recorder))
+    return lambda: [tuple(args) for _, args in harness.recorded_runs(log)]
 
 
 class MonitorsUnderMutter(gnome.MutterTestCase):
@@ -47,11 +37,11 @@ class MonitorsUnderMutter(gnome.MutterTestCase):
 
     def setUp(self):
         super().setUp()
-        self.log = write_pages(self.home)
+        self.reports = write_pages(self.home)
 
     def shown(self):
         """{screenX: page} of the last report from each place."""
-        return {report[3]: report[0] for report in reports(self.log)}
+        return {report[3]: report[0] for report in self.reports()}
 
     def start(self, on):
         self.write_settings({"ShowOnAllMonitors": on, "EnableScripting": True,
@@ -88,8 +78,8 @@ class MonitorsUnderMutter(gnome.MutterTestCase):
         self.assertEqual(harness.stop_vantile(vantile), 0)
         self.assertEqual(harness.read_vantile_settings(self.settings())[harness.SETTINGS_KEY]["LastPage"],
                          os.path.join(self.home, "home.html"), "the primary's last page is its own")
-        os.remove(self.log)
-        vantile = self.start_vantile()
+        os.remove(os.path.join(self.home, "recorder.sh.log"))
+        self.start_vantile()
         harness.Desktop.wait_for(lambda: len(self.shown()) == 2, 30, "a page on each monitor again")
         self.assertEqual(self.shown(), {"0": "home", "1280": "other"})
 
@@ -123,48 +113,41 @@ class MonitorsUnderSway(wayland.SwayTestCase):
     outputs = 2
 
     def test_every_output_gets_a_background_page_that_follows_plugging_and_scale(self):
-        log = write_pages(self.home)
+        reports = write_pages(self.home)
         settings = types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"])
         harness.write_vantile_settings(settings, {"HomePage": os.path.join(self.home, "home.html"),
                                                   "ShowOnAllMonitors": True, "EnableScripting": True})
-        for root, dirs, files in os.walk(self.home):
-            for name in dirs + files:
-                os.chown(os.path.join(root, name), self.uid, self.gid)
-        self.start([os.path.join(self.bin, "vantile")])
-        showings = lambda what, page="home": [r[1] for r in reports(log) if r[2] == what and r[0] == page]
-        harness.Desktop.wait_for(lambda: len(showings("load")) == 2, 30, "a page on each output")
-        outputs = {o["name"]: o["rect"] for o in json.loads(self.sway("-t", "get_outputs"))}
-        middle = {name: (r["x"] + r["width"] // 2, r["y"] + r["height"] // 2) for name, r in outputs.items()}
+        self.start_program("vantile")
+        showings = lambda page="home": [r[1] for r in reports() if r[2] == "load" and r[0] == page]
+        harness.Desktop.wait_for(lambda: len(showings()) == 2, 30, "a page on each output")
+        middle = {o["name"]: (o["rect"]["x"] + 640, 360) for o in json.loads(self.sway("-t", "get_outputs"))}
         for name, (x, y) in middle.items():
             harness.Desktop.wait_for(lambda: self.colour_at(x, y) == (0x22, 0xAA, 0x66), 20, f"the page on {name}")
 
-        # The second output follows its link and keeps that page as its home.
-        # A click gives its page the keyboard (the headless seat has no
-        # pointer for clients), which then follows the link.
-        self.sway("seat", "seat0", "cursor", "set", *map(str, middle["HEADLESS-2"]))
-        self.sway("seat", "seat0", "cursor", "press", "button1")
-        self.sway("seat", "seat0", "cursor", "release", "button1")
-        settings_value = lambda: harness.read_vantile_settings(settings).get(MONITORS_KEY, {}).get("HEADLESS-2")
-        for keys, done in ((["-k", "Tab", "-k", "Return"], lambda: showings("load", "other")),
-                           (["-k", "F4"], settings_value)):
+        # A click gives the second output's page the keyboard (the headless
+        # seat has no pointer for clients): it follows its link, and F4 keeps
+        # that page for the output.
+        for action in (["set", *map(str, middle["HEADLESS-2"])], ["press", "button1"], ["release", "button1"]):
+            self.sway("seat", "seat0", "cursor", *action)
+        kept = lambda: harness.read_vantile_settings(settings).get(MONITORS_KEY, {}).get("HEADLESS-2")
+        for keys, done in ((["-k", "Tab", "-k", "Return"], lambda: showings("other")), (["-k", "F4"], kept)):
             deadline = time.time() + 20
             while not done() and time.time() < deadline:  # the keyboard comes a moment after the click
                 self.run_as_user(["wtype", *keys])
                 time.sleep(1)
-        self.assertEqual(settings_value(), harness.file_uri(os.path.join(self.home, "other.html")))
+        self.assertEqual(kept(), harness.file_uri(os.path.join(self.home, "other.html")))
         self.assertEqual(self.colour_at(*middle["HEADLESS-1"]), (0x22, 0xAA, 0x66), "the first output kept its page")
 
         # Scale 2: the same showing of the page, drawn at twice the pixels.
-        other = showings("load", "other")[0]
         self.sway("output", "HEADLESS-2", "scale", "2")
-        harness.Desktop.wait_for(lambda: [r for r in reports(log) if r[1] == other and r[4] == "2"], 20,
+        harness.Desktop.wait_for(lambda: (showings("other")[0], "2") in [(r[1], r[4]) for r in reports()], 20,
                                  "the page at scale 2")
 
-        # An output plugged in gets its page. (Unplugging is tested under
-        # mutter: this sway's headless outputs cannot be switched off.)
+        # A new output gets its page. (Unplugging is tested under mutter:
+        # this sway's headless outputs cannot be switched off.)
         plugged_at = time.time()
         self.sway("create_output")
-        harness.Desktop.wait_for(lambda: len(showings("load")) == 3, 20, "a third page")
+        harness.Desktop.wait_for(lambda: len(showings()) == 3, 20, "a third page")
         print(f"\n  page on a new output after {time.time() - plugged_at:.2f} s", end=" ")
 
 

@@ -106,11 +106,15 @@ class SwayTestCase(unittest.TestCase):
                     f" window.external.openFile('{recorder}', document.visibilityState); }});</script></body></html>")
         harness.write_vantile_settings(types.SimpleNamespace(config=self.env["XDG_CONFIG_HOME"]), {"HomePage": page, "ShowTaskbar": show_taskbar,
                                                 "EnableScripting": True})
+        return self.start_program("vantile"), log
+
+    def start_program(self, name):
+        """Starts one of the programs once what the test wrote in the
+        user's home is the user's."""
         for root, dirs, files in os.walk(self.home):
-            for name in dirs + files:
-                os.chown(os.path.join(root, name), self.uid, self.gid)
-        proc = self.start([os.path.join(self.bin, "vantile")])
-        return proc, log
+            for entry in dirs + files:
+                os.chown(os.path.join(root, entry), self.uid, self.gid)
+        return self.start([os.path.join(self.bin, name)])
 
     def page_size(self, log, expected):
         def size():
@@ -118,20 +122,6 @@ class SwayTestCase(unittest.TestCase):
             last = runs and runs[-1][1][0]
             return last and expected(tuple(int(v) for v in last.split("x"))) and last
         return harness.Desktop.wait_for(size, 30, "the page's size")
-
-    def find_window(self, predicate):
-        """The screen rectangle of the first window in sway's tree that
-        `predicate` accepts, or None."""
-        def walk(node):
-            if predicate(node):
-                return node["rect"]
-            for child in node.get("nodes", []) + node.get("floating_nodes", []):
-                found = walk(child)
-                if found:
-                    return found
-            return None
-        return walk(json.loads(self.sway("-t", "get_tree")))
-
 
 class WaylandDesktopTest(SwayTestCase):
     def test_whole_output_other_windows_above_and_the_keyboard_on_a_click(self):
@@ -177,6 +167,19 @@ class WaylandDesktopTest(SwayTestCase):
         self.assertGreater(height, OUTPUT[1] - 100, "only the bar's height is kept clear")
         proc.terminate()
         self.assertEqual(proc.wait(20), 0)
+
+    def find_window(self, predicate):
+        """The screen rectangle of the first window in sway's tree that
+        `predicate` accepts, or None."""
+        def walk(node):
+            if predicate(node):
+                return node["rect"]
+            for child in node.get("nodes", []) + node.get("floating_nodes", []):
+                found = walk(child)
+                if found:
+                    return found
+            return None
+        return walk(json.loads(self.sway("-t", "get_tree")))
 
 
 if __name__ == "__main__":

@@ -11,8 +11,7 @@ constexpr int kKeyS = 0x53, kKeyF4 = 0x73, kKeyF6 = 0x75, kCtrl = 2;
 
 TEST_F(FrmMainTest, AnotherMonitorStartsAtItsOwnHomeStoresItAtOnceAndLeavesTheRestToThePrimary) {
   struct Row {
-    std::string stored_for_monitor;
-    std::string starts_at;
+    std::string stored_for_monitor, starts_at;
     int key, shift;
   };
   for (const Row& row : {Row{"", "/home/u/desk.html", kKeyS, kCtrl}, Row{"/home/u/side.html", "/home/u/side.html", kKeyF4, 0}}) {
@@ -20,9 +19,7 @@ TEST_F(FrmMainTest, AnotherMonitorStartsAtItsOwnHomeStoresItAtOnceAndLeavesTheRe
     TearDown();
     SetUp();
     Settings stored;
-    stored.HomePage = "/home/u/desk.html";
-    stored.LoadLast = true;
-    stored.CurrentAddress = "/home/u/last.html";
+    stored.HomePage = "/home/u/desk.html", stored.LoadLast = true, stored.CurrentAddress = "/home/u/last.html";
     StoreSettings(stored);
     if (!row.stored_for_monitor.empty()) SaveMonitorHomePage(*store_, "HDMI-A-2", row.stored_for_monitor);
     Calls options_over;
@@ -47,21 +44,17 @@ TEST_F(FrmMainTest, AnotherMonitorStartsAtItsOwnHomeStoresItAtOnceAndLeavesTheRe
     fakes.journal.Clear();
     Form().Form_QueryUnload();
     EXPECT_EQ(fakes.journal.Calls(), Calls{"menu.Destroy"});
-    RegistryStore reread(paths_);
     Settings loaded;
-    LoadSettings(reread, loaded);
-    EXPECT_EQ(loaded.HomePage, "/home/u/desk.html");
-    EXPECT_EQ(loaded.CurrentAddress, "/home/u/last.html");
+    LoadSettings(*store_, loaded);
+    EXPECT_EQ(loaded.HomePage + " " + loaded.CurrentAddress, "/home/u/desk.html /home/u/last.html");
   }
 }
 
 TEST(SecondaryMonitors, EveryMonitorButThePrimaryWithNamesOfTheirOwn) {
-  using M = std::vector<MonitorInfo>;
-  using S = std::vector<SecondaryMonitor>;
   struct Row {
     bool on;
-    M monitors;
-    S expected;
+    std::vector<MonitorInfo> monitors;
+    std::vector<SecondaryMonitor> expected;
   } rows[] = {
       {false, {{"DP-1", true}, {"HDMI-A-1", false}}, {}},
       {true, {{"DP-1", true}}, {}},
