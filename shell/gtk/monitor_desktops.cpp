@@ -71,8 +71,11 @@ void MonitorDesktops::Update() {
 void MonitorDesktops::UpdateNow() {
   if (shut_down_) return;
   GdkDisplay* display = gdk_screen_get_display(screen_);
+  // With the setting off the monitors' names are not even asked for: that
+  // costs the display server round trips while the first page loads.
+  const bool show_on_all = primary_.form().state().ShowOnAllMonitors;
   const std::vector<SecondaryMonitor> wanted =
-      SecondaryMonitors(primary_.form().state().ShowOnAllMonitors, DisplayMonitors(display));
+      show_on_all ? SecondaryMonitors(true, DisplayMonitors(display)) : std::vector<SecondaryMonitor>{};
   std::map<std::string, Entry> kept;
   for (const SecondaryMonitor& slot : wanted) {
     GdkMonitor* monitor = gdk_display_get_monitor(display, static_cast<int>(slot.index));
