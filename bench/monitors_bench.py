@@ -7,8 +7,12 @@ Under headless mutter (through Xwayland), as a throw-away user (run as root):
   in alternating rounds; the figure is the median of the per-round ratios.
   It also counts WebKit's web processes: the windows share one.
 - A hundred cycles of the second monitor switched off (its window goes) and
-  on again (a new window, its page loaded): the program's own PSS after the
-  first cycle and after the last.
+  on again (a new window, its page loaded), and a hundred of the primary
+  moved from one monitor to the other (a new window each time): the
+  program's own anonymous memory (its heap, thread stacks: what a leak
+  grows) after the first cycle and every 25 after it, with the number of
+  WebKit's "VBlankMonitor" threads (WebKit keeps one per display it has
+  drawn on, and Xwayland makes a monitor switched on again a new display).
 
     python3 bench/monitors_bench.py [--rounds 5] [--cycles 100] [--build build]
 """
@@ -63,9 +67,11 @@ class Session(gnome.MutterTestCase):
         return text.count("Monitors:Window Added") - text.count("Monitors:Window Removed")
 
 
-def own_pss_kib(pid):
+def own_anonymous_kib(pid):
+    """The program's own anonymous memory (its heap and the like): what a
+    leak grows. Its PSS moves with what other processes share with it."""
     with open(f"/proc/{pid}/smaps_rollup") as f:
-        return next(int(line.split()[1]) for line in f if line.startswith("Pss:"))
+        return next(int(line.split()[1]) for line in f if line.startswith("Anonymous:"))
 
 
 def measure(monitors):
@@ -78,21 +84,33 @@ def measure(monitors):
         return total, by_kind, web
 
 
-def cycles(count):
+def cycles(count, swap=False):
+    """Anonymous memory and WebKit's vblank threads over `count` cycles of
+    the second monitor switched off and on (a new monitor each time to the
+    display server) or, with `swap`, of the primary moved between the two
+    monitors (each move makes one new window, on a monitor already known)."""
     with Session(2) as session:
         proc = session.start_desktop()
         harness.Desktop.wait_for(lambda: session.windows() == 1, 60, "the desktop")
         time.sleep(3)
-        first, second = ("Meta-0", "1280x800@60.000", 0, True), ("Meta-1", "1280x800@60.000", 1280, False)
+        added = lambda: session.log.read_text().count("Monitors:Window Added")
         figures = []
         for cycle in range(1, count + 1):
-            session.apply_monitors(first)
-            harness.Desktop.wait_for(lambda: session.windows() == 0, 30, "the window gone")
-            session.apply_monitors(first, second)
-            harness.Desktop.wait_for(lambda: session.windows() == 1, 30, "the window back")
+            first, second = ("Meta-0", "1280x800@60.000", 0, True), ("Meta-1", "1280x800@60.000", 1280, False)
+            if swap:
+                before = added()
+                session.apply_monitors(first[:3] + (cycle % 2 == 0,), second[:3] + (cycle % 2 == 1,))
+                harness.Desktop.wait_for(lambda: added() > before and session.windows() == 1, 30, "the new window")
+            else:
+                session.apply_monitors(first)
+                harness.Desktop.wait_for(lambda: session.windows() == 0, 30, "the window gone")
+                session.apply_monitors(first, second)
+                harness.Desktop.wait_for(lambda: session.windows() == 1, 30, "the window back")
             if cycle == 1 or cycle % 25 == 0:
                 time.sleep(3)  # its page loaded, the window before it destroyed
-                figures.append((cycle, own_pss_kib(proc.pid)))
+                threads = [open(f"/proc/{proc.pid}/task/{t}/comm").read().strip()
+                           for t in os.listdir(f"/proc/{proc.pid}/task")]
+                figures.append((cycle, own_anonymous_kib(proc.pid), threads.count("VBlankMonitor")))
         return figures
 
 
@@ -114,12 +132,14 @@ def main():
               f"web +{(two_kinds.get('web', 0) - one_kinds.get('web', 0)) / 1024:.1f} MiB]", flush=True)
     if ratios:
         print(f"PSS with two monitors over one: median {statistics.median(ratios):.3f} of {len(ratios)} rounds")
-    if args.cycles:
-        figures = cycles(args.cycles)
+    for swap in (False, True):
+        if not args.cycles:
+            break
+        figures = cycles(args.cycles, swap)
         first = figures[0][1]
-        print("vantile's own PSS after off/on cycles of the second monitor: " + ", ".join(
-            f"{cycle}: {pss / 1024:.1f} MiB ({(pss - first) / 1024:+.1f})" for cycle, pss in figures))
-
+        print(("primary moved between the monitors" if swap else "second monitor switched off and on") +
+              ", vantile's own anonymous memory (WebKit's vblank threads) after cycle " + ", ".join(
+                  f"{cycle}: {kib / 1024:.1f} MiB ({(kib - first) / 1024:+.1f}, {vblank})" for cycle, kib, vblank in figures))
 
 if __name__ == "__main__":
     main()
