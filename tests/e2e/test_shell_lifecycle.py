@@ -9,7 +9,7 @@ import unittest
 import harness
 from harness import SessionTestCase
 
-EVERY_SETTING = ["LastPage", "HomePage", "LoadLast", "ShowTaskbar", "NoScrollbars", "SourceEditor",
+EVERY_SETTING = ["LastPage", "HomePage", "LoadLast", "ShowTaskbar", "NoScrollbars", "SourceEditor", "ShowOnAllMonitors",
                  "EnableImages", "EnableSound", "EnableVideo", "EnableScripting", "EnableActiveX", "EnableJava"]
 
 

@@ -12,7 +12,7 @@ from harness import SCREEN, SessionTestCase
 # Points in the dialog's client area (pixels; the layout is in twips / 15).
 TAB_FEATURES = (105, 16)
 TAB_PROGRAMS = (200, 16)
-CHK_TASKBAR = (40, 182)
+CHK_TASKBAR = (40, 170)
 CHK_GRAPHICS = (40, 69)
 CMD_ADD = (54, 236)
 CMD_CLEAR = (214, 236)
