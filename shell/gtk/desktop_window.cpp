@@ -40,6 +40,7 @@ DesktopWindow::~DesktopWindow() {
   if (activate_idle_) g_source_remove(activate_idle_);
   pause_.reset();
   live_page_.reset();
+  note_.reset();
   g_signal_handlers_disconnect_by_data(window(), this);
 }
 
@@ -54,6 +55,12 @@ void DesktopWindow::ShowAndActivate() {
     if (!self->shut_down_) self->desktop_.ApplyIcon();
     return G_SOURCE_REMOVE;
   }, this, nullptr);
+}
+
+void DesktopWindow::ShowFirstRunNoteIfHomeless() {
+  if (!form_.state().HomePage.empty()) return;
+  note_ = std::make_unique<FirstRunNote>(desktop_.overlay(), WEBKIT_WEB_VIEW(browser_.widget()));
+  note_->Show();
 }
 
 void DesktopWindow::StartWatches() {

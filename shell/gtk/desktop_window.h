@@ -15,6 +15,7 @@
 #include "shell/frm_main.h"
 #include "shell/gtk/desktop_gtk.h"
 #include "shell/gtk/dialogs_gtk.h"
+#include "shell/gtk/first_run_note_gtk.h"
 #include "shell/gtk/gio_shell.h"
 #include "shell/gtk/live_page_gtk.h"
 #include "shell/gtk/message_pump_gtk.h"
@@ -52,6 +53,10 @@ class DesktopWindow {
   // Shows the window; its first activate step (the page loads) runs as
   // soon as the main loop gets to it, and the window's icon after that.
   void ShowAndActivate();
+  // Without a home page a person may not know where to go from the empty
+  // view: a note says, until the first page loads. Built only then, its
+  // widgets and style cost start-up time otherwise.
+  void ShowFirstRunNoteIfHomeless();
   // Once the window is up: the live page where the settings allow it, and
   // the page paused while nobody can see it, set up a moment later so that
   // connecting to the buses costs start-up nothing.
@@ -73,6 +78,7 @@ class DesktopWindow {
   PopupMenuGtk menu_;
   FileChooserGtk chooser_;
   frmMain form_;
+  std::unique_ptr<FirstRunNote> note_;
   std::unique_ptr<LivePageMonitor> live_page_;
   std::unique_ptr<PagePause> pause_;
   guint pause_timer_ = 0;

@@ -17,7 +17,6 @@
 #include "shell/display_choice.h"
 #include "shell/frm_main.h"
 #include "shell/gtk/desktop_window.h"
-#include "shell/gtk/first_run_note_gtk.h"
 #include "shell/gtk/monitor_desktops.h"
 #include "shell/gtk/startup_trace.h"
 #include "shell/gtk/wayland_probe.h"
@@ -135,15 +134,7 @@ int Run(const std::string& argument_text) {
   // shutdown already, and its quit found no loop to end: leave now rather
   // than start one that nothing would end.
   if (form.unloaded()) return 0;
-  // Without a home page a person may not know where to go from the empty
-  // view; the note says, until the first page loads.
-  // Built only then: its widgets and style cost start-up time otherwise.
-  std::unique_ptr<FirstRunNote> note;
-  if (form.state().HomePage.empty()) {
-    note = std::make_unique<FirstRunNote>(program.primary().desktop().overlay(),
-                                          WEBKIT_WEB_VIEW(program.primary().browser().widget()));
-    note->Show();
-  }
+  program.primary().ShowFirstRunNoteIfHomeless();
   program.ShowAndRun();
   return 0;
 }

@@ -50,6 +50,7 @@ std::unique_ptr<DesktopWindow> MonitorDesktops::Make(GdkMonitor* monitor, const 
   auto window = std::make_unique<DesktopWindow>(DesktopWindowSetup{
       registry_, monitor, WEBKIT_WEB_VIEW(primary_.browser().widget()), std::move(role), close_program_});
   window->form().Form_Load("");
+  window->ShowFirstRunNoteIfHomeless();
   window->ShowAndActivate();
   window->StartWatches();
   return window;
