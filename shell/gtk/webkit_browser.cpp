@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/file_util.h"
+#include "common/gtk/child_environment.h"
 #include "common/text.h"
 #include "shell/gtk/dialogs_gtk.h"
 #include "shell/gtk/page_scripts.h"
@@ -90,16 +91,6 @@ BrowserTuning BrowserTuning::FromEnvironment() {
 }
 
 WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related) : token_(MakeBridgeToken(SystemRandomBytes)) {
-  // The acceleration policy alone leaves WebKit setting up for compositing
-  // in both processes before it paints in software: 25 to 45 ms of every
-  // start. WebKit's own switch skips that; it is read as the first view is
-  // made and the web process starts, and taken back once the first page has
-  // committed, so the programs the desktop starts do not inherit it. A view
-  // that shares an earlier view's process finds it decided already.
-  if (!related && !tuning.accelerated_compositing && !g_getenv("WEBKIT_DISABLE_COMPOSITING_MODE")) {
-    g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", TRUE);
-    compositing_switch_set_ = true;
-  }
   WebKitWebContext* context = webkit_web_context_get_default();
   StartupMark("context");
   if (!tuning.browser_caches) webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
@@ -305,7 +296,7 @@ void WebKitBrowser::OpenInUserBrowser(const std::string& uri) {
   }
   browser_serial_ = input_serial_;
   GError* raw = nullptr;
-  if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw)) {
+  if (!g_app_info_launch_default_for_uri(uri.c_str(), ChildLaunchContext().get(), &raw)) {
     GErrorPtr error(raw);
     Note("open " + uri + " in the default browser: " + ErrorText(error));
   }
@@ -468,10 +459,6 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       // The desktop's own page has its process now; the view that started
       // it early is no longer needed.
       self->warm_view_.reset();
-      if (self->compositing_switch_set_) {
-        g_unsetenv("WEBKIT_DISABLE_COMPOSITING_MODE");
-        self->compositing_switch_set_ = false;
-      }
       self->load_ = Load::Interactive;
       // Another document in the main frame: its frames and refreshes start
       // afresh. Its message boxes do not: they are limited per view, so a

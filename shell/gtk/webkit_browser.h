@@ -139,8 +139,6 @@ class WebKitBrowser : public Browser {
   // Starts the web process early (see BrowserTuning::warm_up); dropped at
   // the first commit. Made before view_, which is related to it.
   GObjectPtr<WebKitWebView> warm_view_;
-  // WEBKIT_DISABLE_COMPOSITING_MODE was set by us, to be taken back.
-  bool compositing_switch_set_ = false;
   GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
   BrowserEvents* events_ = nullptr;
   std::function<void(const GdkEvent*)> context_hook_;
