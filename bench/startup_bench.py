@@ -260,6 +260,7 @@ STAGES = [
     ("main", "process start to main()"),
     ("gtk-init", "GTK set up"),
     ("context", "WebKit's context set up"),
+    ("network-process", "the network process asked for"),
     ("warm-load", "the web process asked for (hidden view)"),
     ("menu", "the menu built (demo scan included)"),
     ("settings-loaded", "settings loaded"),

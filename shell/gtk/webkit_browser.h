@@ -51,8 +51,9 @@ struct BrowserTuning {
   // Keep WebKit's page cache and browser-sized memory caches. Off by
   // default: a desktop page is mostly one local document.
   bool browser_caches = false;
-  // Start WebKit's web process when the view is made, not at the first
-  // page, so that it starts while the program sets itself up. On by default.
+  // Start WebKit's network and web processes as the view is made, not at
+  // the first page, so that they start while the program sets itself up.
+  // On by default.
   bool warm_up = true;
 
   // From VANTILE_ACCELERATED_COMPOSITING=1, VANTILE_BROWSER_CACHES=1 and
