@@ -140,7 +140,9 @@ int Run(const std::string& argument_text) {
   // view; the note says, until the first page loads.
   // Built only then: its widgets and style cost start-up time otherwise.
   std::unique_ptr<FirstRunNote> note;
-  if (form.state().HomePage.empty()) {
+  // The page start-up asked for is still on its way: the note shows until
+  // it commits.
+  if (form.state().HomePage.empty() && !program.primary().browser().PageCommitted()) {
     note = std::make_unique<FirstRunNote>(program.primary().desktop().overlay(),
                                           WEBKIT_WEB_VIEW(program.primary().browser().widget()));
     note->Show();

@@ -132,21 +132,9 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related
   if (!tuning.browser_caches) webkit_settings_set_enable_page_cache(settings, FALSE);
   webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
 
-  if (tuning.warm_up && !related) {
-    // WebKit starts a web process for a view's first load, and that start
-    // is most of the time to the first page. A hidden view of our own loads
-    // an empty document now, so the process starts while the program reads
-    // its settings and puts its window up; the desktop's view is made
-    // related to it and so shares that process. The hidden view never shows,
-    // has no bridge, and goes once the desktop's first page has committed.
-    warm_view_ = GObjectPtr<WebKitWebView>(
-        WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(WEBKIT_TYPE_WEB_VIEW, "settings", settings, nullptr))));
-    webkit_web_view_load_uri(warm_view_.get(), "about:blank");
-    StartupMark("warm-load");
-  }
   // The view's floating reference is sunk into ours; the window adds its own.
   GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", content_.get(),
-                                            "settings", settings, "related-view", related ? related : warm_view_.get(),
+                                            "settings", settings, "related-view", related,
                                             nullptr));
   view_ = GObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
 
@@ -466,9 +454,6 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
     case WEBKIT_LOAD_REDIRECTED: break;
     case WEBKIT_LOAD_COMMITTED: {
       StartupMark("load-committed");
-      // The desktop's own page has its process now; the view that started
-      // it early is no longer needed.
-      self->warm_view_.reset();
       self->load_ = Load::Interactive;
       // Another document in the main frame: its frames and refreshes start
       // afresh. Its message boxes do not: they are limited per view, so a
