@@ -304,7 +304,7 @@ def main():
     parser.add_argument("--baseline-build", metavar="DIR",
                         help="also run the vantile of another build folder (an earlier version), for before and after")
     parser.add_argument("--without-warm-up", action="store_true",
-                        help="also run vantile without starting WebKit's web process early (VANTILE_WARM_UP=0)")
+                        help="also run vantile without starting WebKit's network process early (VANTILE_WARM_UP=0)")
     args = parser.parse_args()
     vantile = os.path.abspath(os.path.join(args.build, "vantile"))
     out_dir = os.path.join(HERE, "out")
