@@ -126,8 +126,8 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   phase_ = Phase::Loaded;
 
   // The start page is asked for now, so that WebKit starts its web process
-  // with it while the window is placed and shown (the floor of start-up is
-  // that process's start); the first activate step waits for this load
+  // with it while the window is placed and shown (that start is most of the
+  // time to the first page); the first activate step waits for this load
   // instead of asking again.
   if (!state_.CurrentAddress.empty()) {
     WB.Navigate(ReloadAddress(state_.CurrentAddress));
