@@ -128,8 +128,9 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   // The start page is asked for now, so that WebKit starts its web process
   // with it while the window is placed and shown (that start is most of the
   // time to the first page); the first activate step waits for this load
-  // instead of asking again.
-  if (!state_.CurrentAddress.empty()) {
+  // instead of asking again. A window on another monitor shares the running
+  // process and asks in its activate step, as it did.
+  if (primary() && !state_.CurrentAddress.empty()) {
     WB.Navigate(ReloadAddress(state_.CurrentAddress));
     start_page_asked_ = true;
   }
