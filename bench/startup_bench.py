@@ -260,15 +260,15 @@ STAGES = [
     ("main", "process start to main()"),
     ("gtk-init", "GTK set up"),
     ("context", "WebKit's context set up"),
-    ("warm-load", "the web process asked for (hidden view)"),
-    ("menu", "the menu built (demo scan included)"),
+    ("network-process", "the network process asked for"),
+    ("menu", "the first view made (and the menu's table)"),
     ("settings-loaded", "settings loaded"),
-    ("message-passes", "window load and browser set-up"),
+    ("navigate", "window load and browser set-up; the start page asked for"),
+    ("message-passes", "WebKit starting its web process (holds the main thread)"),
     ("placement", "the 10,001 message passes"),
     ("show", "placement"),
     ("shown", "the window shown (the view realized)"),
-    ("navigate", "to the activate step's navigation"),
-    ("load-committed", "navigation to the page committed"),
+    ("load-committed", "to the start page's commit"),
     ("load", "committed to the page's load event"),
 ]
 
@@ -304,7 +304,7 @@ def main():
     parser.add_argument("--baseline-build", metavar="DIR",
                         help="also run the vantile of another build folder (an earlier version), for before and after")
     parser.add_argument("--without-warm-up", action="store_true",
-                        help="also run vantile without starting WebKit's web process early (VANTILE_WARM_UP=0)")
+                        help="also run vantile without starting WebKit's network process early (VANTILE_WARM_UP=0)")
     args = parser.parse_args()
     vantile = os.path.abspath(os.path.join(args.build, "vantile"))
     out_dir = os.path.join(HERE, "out")

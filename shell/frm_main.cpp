@@ -125,6 +125,16 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   WB.SetEvents(this);
   phase_ = Phase::Loaded;
 
+  // The start page is asked for now, so that WebKit starts its web process
+  // with it while the window is placed and shown (that start is most of the
+  // time to the first page); the first activate step waits for this load
+  // instead of asking again. A window on another monitor shares the running
+  // process and asks in its activate step, as it did.
+  if (primary() && !state_.CurrentAddress.empty()) {
+    WB.Navigate(ReloadAddress(state_.CurrentAddress));
+    start_page_asked_ = true;
+  }
+
   // 11. Let pending events (resize, browser) run before the window is placed.
   // A window on another monitor comes while the program runs: nothing
   // is pending for it.
@@ -141,9 +151,12 @@ bool frmMain::Form_Load(const std::string& argument_text) {
 void frmMain::Form_Activate() {
   state_.IsBusy = true;
   platform_.desktop.SetBusyCursor(true);
-  // The page on screen is the one loaded again, wherever its links led.
+  // The page on screen is the one loaded again, wherever its links led;
+  // the first time, the start page is on its way already.
   FollowScreen();
-  if (!state_.CurrentAddress.empty()) WB.Navigate(ReloadAddress(state_.CurrentAddress));
+  if (!std::exchange(start_page_asked_, false) && !state_.CurrentAddress.empty()) {
+    WB.Navigate(ReloadAddress(state_.CurrentAddress));
+  }
   // Also when nothing was navigated: the browser reports complete when idle.
   WaitForCompletion();
   FollowScreen();

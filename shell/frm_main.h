@@ -104,7 +104,8 @@ class frmMain : public BrowserEvents {
   // program name.
   bool Form_Load(const std::string& argument_text);
   // The activate step: reloads the current page, waits for it, sets the
-  // Back/Home/Set As Home Page items.
+  // Back/Home/Set As Home Page items. The first one, as the window is shown,
+  // waits for the start page Form_Load asked for instead of asking again.
   void Form_Activate();
   // The browser fills the client area; GTK's packing already does that, so
   // nothing else happens here.
@@ -214,6 +215,8 @@ class frmMain : public BrowserEvents {
   Phase phase_ = Phase::Created;
   // A launch confirmation is on screen; further requests are dropped.
   bool consent_open_ = false;
+  // Start-up asked for the start page; the first activate step waits for it.
+  bool start_page_asked_ = false;
   std::optional<MonitorRole> role_;
   std::function<void()> settings_saved_;
 };

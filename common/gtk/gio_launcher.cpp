@@ -19,6 +19,7 @@
 #include <system_error>
 #include <filesystem>
 
+#include "common/gtk/child_environment.h"
 #include "common/gtk/glib_util.h"
 #include "common/text.h"
 
@@ -84,7 +85,7 @@ std::string SchemeOf(const std::string& text) {
 
 LaunchResult OpenUriWithDefault(const std::string& uri) {
   GError* raw = nullptr;
-  if (!g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw)) {
+  if (!g_app_info_launch_default_for_uri(uri.c_str(), ChildLaunchContext().get(), &raw)) {
     GErrorPtr error(raw);
     return Fail("open " + uri + ": " + ErrorText(error));
   }
@@ -177,8 +178,9 @@ LaunchResult StartProgram(const std::string& program, const std::string& paramet
   posix_spawnattr_setsigdefault(&attributes.value, &all);
   posix_spawnattr_setflags(&attributes.value, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
+  std::vector<char*> environment = ChildEnvironment();
   pid_t pid = 0;
-  const int failed = posix_spawn(&pid, resolved.c_str(), &actions.value, &attributes.value, argv.data(), environ);
+  const int failed = posix_spawn(&pid, resolved.c_str(), &actions.value, &attributes.value, argv.data(), environment.data());
   if (failed != 0) return Fail("start " + resolved + ": " + std::strerror(failed));
   // Reaped from the main loop when it ends, so no zombie stays behind.
   g_child_watch_add(pid, [](GPid child, gint, gpointer) { g_spawn_close_pid(child); }, nullptr);
@@ -244,7 +246,7 @@ LaunchResult OpenFolderWindow(const std::string& folder) {
   GList files{};
   files.data = file.get();
   GError* raw = nullptr;
-  const gboolean launched = g_app_info_launch(app.get(), &files, nullptr, &raw);
+  const gboolean launched = g_app_info_launch(app.get(), &files, ChildLaunchContext().get(), &raw);
   GErrorPtr error(raw);
   if (!launched) {
     return Fail("open folder " + path + " with " + g_app_info_get_name(app.get()) + ": " + ErrorText(error));

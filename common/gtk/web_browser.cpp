@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 
+#include "common/gtk/child_environment.h"
 #include "common/gtk/glib_util.h"
 
 namespace vantile {
@@ -12,7 +13,7 @@ LaunchResult OpenInWebBrowser(const std::string& address) {
   if (browser) {
     GList uris{};
     uris.data = const_cast<char*>(address.c_str());
-    const gboolean launched = g_app_info_launch_uris(browser.get(), &uris, nullptr, &raw);
+    const gboolean launched = g_app_info_launch_uris(browser.get(), &uris, ChildLaunchContext().get(), &raw);
     GErrorPtr error(raw);
     if (!launched) {
       return LaunchResult{false, "open " + address + " with " + g_app_info_get_name(browser.get()) + ": " +
@@ -20,7 +21,7 @@ LaunchResult OpenInWebBrowser(const std::string& address) {
     }
     return LaunchResult{true, {}};
   }
-  if (!g_app_info_launch_default_for_uri(address.c_str(), nullptr, &raw)) {
+  if (!g_app_info_launch_default_for_uri(address.c_str(), ChildLaunchContext().get(), &raw)) {
     GErrorPtr error(raw);
     return LaunchResult{false, "open " + address + ": " + ErrorText(error)};
   }

@@ -28,7 +28,10 @@ DesktopWindow::DesktopWindow(DesktopWindowSetup setup)
       chooser_(desktop_.window()),
       form_(MainPlatform{browser_, desktop_, shell_, dialogs_, menu_, pump_, setup.registry, chooser_},
             ProgramFolder(), ProgramPath().string(), std::move(setup.role)) {
-  pump_.SetInFlightProbe([this] { return browser_.ReadyState() != READYSTATE_COMPLETE; });
+  // Start-up's settle passes run while the start page loads: they let
+  // pending events run and must not wait on the page as the activate step
+  // and the commands do, or the window would show only once it had loaded.
+  pump_.SetInFlightProbe([this] { return shown_ && browser_.ReadyState() != READYSTATE_COMPLETE; });
   desktop_.SetCloseHandler(std::move(setup.close_program));
   browser_.SetContextMenuEventHook([this](const GdkEvent* event) { menu_.SetTriggerEvent(event); });
   g_signal_connect(window(), "size-allocate", G_CALLBACK(OnSizeAllocate), this);
@@ -45,9 +48,9 @@ DesktopWindow::~DesktopWindow() {
 }
 
 void DesktopWindow::ShowAndActivate() {
+  shown_ = true;
   desktop_.Show();
-  // Ahead of the window's first layout and paint, so the page is asked
-  // for as early as it can be.
+  // Ahead of the window's first layout and paint.
   activate_idle_ = g_idle_add_full(G_PRIORITY_DEFAULT, +[](gpointer data) -> gboolean {
     auto* self = static_cast<DesktopWindow*>(data);
     self->activate_idle_ = 0;
@@ -58,7 +61,8 @@ void DesktopWindow::ShowAndActivate() {
 }
 
 void DesktopWindow::ShowFirstRunNoteIfHomeless() {
-  if (!form_.state().HomePage.empty()) return;
+  // A page start-up asked for may have committed already: then no note.
+  if (!form_.state().HomePage.empty() || browser_.PageCommitted()) return;
   note_ = std::make_unique<FirstRunNote>(desktop_.overlay(), WEBKIT_WEB_VIEW(browser_.widget()));
   note_->Show();
 }

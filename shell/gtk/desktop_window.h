@@ -84,6 +84,7 @@ class DesktopWindow {
   guint pause_timer_ = 0;
   guint activate_idle_ = 0;
   bool shut_down_ = false;
+  bool shown_ = false;  // start-up is over: waits for a page may sleep
   int width_ = -1;
   int height_ = -1;
 };

@@ -108,7 +108,7 @@ FirstRunNote::~FirstRunNote() {
 }
 
 void FirstRunNote::Show() {
-  if (!note_ || webkit_web_view_get_uri(view_)) return;
+  if (!note_) return;
   gtk_widget_set_no_show_all(note_, FALSE);
   gtk_widget_show_all(note_);
 }

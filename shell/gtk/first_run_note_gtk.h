@@ -19,7 +19,8 @@ class FirstRunNote {
   FirstRunNote(const FirstRunNote&) = delete;
   FirstRunNote& operator=(const FirstRunNote&) = delete;
 
-  // Shows the note unless a page has already loaded.
+  // Shows the note; the caller knows whether a page is shown already (the
+  // view's address is set as soon as one is asked for).
   void Show();
   bool visible() const;
 

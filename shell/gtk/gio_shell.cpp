@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/gtk/child_environment.h"
 #include "common/gtk/gio_launcher.h"
 #include "common/gtk/glib_util.h"
 #include "common/gtk/web_browser.h"
@@ -33,12 +34,12 @@ LaunchResult LaunchWith(GAppInfo* app, const std::string& page) {
   if (HasScheme(page)) {
     GList uris{};
     uris.data = const_cast<char*>(page.c_str());
-    launched = g_app_info_launch_uris(app, &uris, nullptr, &raw);
+    launched = g_app_info_launch_uris(app, &uris, ChildLaunchContext().get(), &raw);
   } else {
     auto file = GObjectPtr<GFile>(g_file_new_for_path(page.c_str()));
     GList files{};
     files.data = file.get();
-    launched = g_app_info_launch(app, &files, nullptr, &raw);
+    launched = g_app_info_launch(app, &files, ChildLaunchContext().get(), &raw);
   }
   GErrorPtr error(raw);
   if (!launched) {
@@ -91,7 +92,7 @@ bool GioShell::StartProgram(const std::string& program, const std::vector<std::s
     if (!entry) return Report(LaunchResult{false, "start " + program + ": not a desktop entry"});
     if (arguments.empty()) {
       GError* raw = nullptr;
-      const gboolean launched = g_app_info_launch(G_APP_INFO(entry.get()), nullptr, nullptr, &raw);
+      const gboolean launched = g_app_info_launch(G_APP_INFO(entry.get()), nullptr, ChildLaunchContext().get(), &raw);
       GErrorPtr error(raw);
       return Report(launched ? LaunchResult{true, {}} : LaunchResult{false, "start " + program + ": " + ErrorText(error)});
     }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/file_util.h"
+#include "common/gtk/child_environment.h"
 #include "common/gtk/glib_util.h"
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
@@ -160,6 +161,16 @@ int main(int argc, char** argv) {
   // A second vantile leaves before it connects to the display or creates
   // any WebKit state on disk; frmMain repeats the test as its first step.
   if (vantile::InstanceLock::IsHeldElsewhere(vantile::kInstanceLockName)) return 0;
+  // The acceleration policy alone leaves WebKit setting up for compositing
+  // in both processes before it paints in software: 25 to 45 ms of every
+  // start. WebKit's own switch skips that. It is set here, before any thread
+  // exists (setting the environment later races with every getenv in the
+  // threads GTK and WebKit run), and kept for good: the programs the desktop
+  // starts are given an environment without it.
+  if (!vantile::BrowserTuning::FromEnvironment().accelerated_compositing &&
+      !g_getenv("WEBKIT_DISABLE_COMPOSITING_MODE")) {
+    vantile::SetForThisProgramOnly("WEBKIT_DISABLE_COMPOSITING_MODE", "1");
+  }
   // Where Wayland gives no background layer but Xwayland is there (GNOME),
   // the desktop window is made through X11.
   auto env = [](const char* name) -> std::string_view {

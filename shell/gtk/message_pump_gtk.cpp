@@ -25,7 +25,12 @@ struct SourceDeleter {
 }  // namespace
 
 void GtkMessagePump::DoEvents() {
-  StartupMark("message-passes");
+  // Marked once, rather than looked up again on each of start-up's ten
+  // thousand passes.
+  if (!traced_) {
+    StartupMark("message-passes");
+    traced_ = true;
+  }
   GMainContext* context = g_main_context_default();
   const bool in_flight = in_flight_ && in_flight_();
   // A pass right after one that found nothing would find nothing either:

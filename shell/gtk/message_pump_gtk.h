@@ -26,6 +26,7 @@ class GtkMessagePump : public MessagePump {
   std::function<bool()> in_flight_;
   Clock::time_point last_pass_{};
   bool dispatched_ = false;
+  bool traced_ = false;  // the start-up trace has its mark
 };
 
 }  // namespace vantile

@@ -70,7 +70,16 @@ GtkWidget* PopupMenuGtk::BuildMenu(const std::vector<MenuEntry>& entries) {
 bool PopupMenuGtk::Build(const std::vector<MenuEntry>& entries) {
   StartupMark("menu");
   Destroy();
-  GtkWidget* menu = BuildMenu(entries);
+  // The widgets wait for the first right-click: made at start-up they cost
+  // its time and the program's memory for a menu that may never open.
+  entries_ = entries;
+  return true;
+}
+
+bool PopupMenuGtk::MakeWidgets() {
+  if (menu_) return true;
+  if (entries_.empty()) return false;
+  GtkWidget* menu = BuildMenu(entries_);
   menu_ = GObjectPtr<GtkWidget>(GTK_WIDGET(g_object_ref_sink(menu)));
   gtk_menu_attach_to_widget(GTK_MENU(menu), attach_, nullptr);
   g_signal_connect(menu, "deactivate", G_CALLBACK(OnDeactivate), this);
@@ -80,6 +89,14 @@ bool PopupMenuGtk::Build(const std::vector<MenuEntry>& entries) {
 void PopupMenuGtk::SetItemEnabled(int id, bool enabled) {
   auto it = items_.find(id);
   if (it != items_.end()) gtk_widget_set_sensitive(it->second, enabled);
+  // Kept in the table too, which the widgets are made from.
+  auto set = [id, enabled](auto& self, std::vector<MenuEntry>& entries) -> void {
+    for (MenuEntry& entry : entries) {
+      if (entry.id == id && entry.kind != MenuEntry::Kind::Separator) entry.enabled = enabled;
+      self(self, entry.submenu);
+    }
+  };
+  set(set, entries_);
 }
 
 void PopupMenuGtk::SetTriggerEvent(const GdkEvent* event) {
@@ -87,7 +104,7 @@ void PopupMenuGtk::SetTriggerEvent(const GdkEvent* event) {
 }
 
 int PopupMenuGtk::Track() {
-  if (!menu_ || loop_) return 0;
+  if (loop_ || !MakeWidgets()) return 0;
   chosen_ = 0;
   GMainLoopPtr loop(g_main_loop_new(nullptr, FALSE));
   loop_ = loop.get();
@@ -104,6 +121,7 @@ void PopupMenuGtk::Dismiss() {
 
 void PopupMenuGtk::Destroy() {
   Dismiss();
+  entries_.clear();
   items_.clear();
   if (menu_) {
     gtk_menu_detach(GTK_MENU(menu_.get()));

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "common/gtk/glib_util.h"
 #include "shell/platform.h"
@@ -37,11 +38,14 @@ class PopupMenuGtk : public Menu {
     void operator()(GdkEvent* e) const { gdk_event_free(e); }
   };
   GtkWidget* BuildMenu(const std::vector<MenuEntry>& entries);
+  // The menu's widgets, made from entries_ the first time they are needed.
+  bool MakeWidgets();
   static void OnActivate(GtkMenuItem* item, gpointer self);
   static void OnDeactivate(GtkMenuShell* shell, gpointer self);
   static gboolean QuitLoop(gpointer self);
 
   GtkWidget* attach_;
+  std::vector<MenuEntry> entries_;  // as last built, with the items' states
   GObjectPtr<GtkWidget> menu_;  // its floating reference, sunk
   std::map<int, GtkWidget*> items_;
   std::unique_ptr<GdkEvent, EventFree> trigger_;

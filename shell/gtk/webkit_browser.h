@@ -51,8 +51,10 @@ struct BrowserTuning {
   // Keep WebKit's page cache and browser-sized memory caches. Off by
   // default: a desktop page is mostly one local document.
   bool browser_caches = false;
-  // Start WebKit's web process when the view is made, not at the first
-  // page, so that it starts while the program sets itself up. On by default.
+  // Start WebKit's network process as the view is made, not at the first
+  // page, so that it starts while the first view is made. On by default.
+  // (The web process starts with the start page, which start-up asks for
+  // as soon as the settings are read.)
   bool warm_up = true;
 
   // From VANTILE_ACCELERATED_COMPOSITING=1, VANTILE_BROWSER_CACHES=1 and
@@ -93,6 +95,9 @@ class WebKitBrowser : public Browser {
   bool GoBack() override;
   bool GoForward() override;
   int ReadyState() override;
+  // Whether a page has committed in the view (start-up's first page may
+  // still be on its way).
+  bool PageCommitted() const { return !committed_uri_.empty(); }
   std::string LocationURL() override;
 
  private:
@@ -136,11 +141,6 @@ class WebKitBrowser : public Browser {
   void ExpectLoad();
 
   GObjectPtr<WebKitUserContentManager> content_;
-  // Starts the web process early (see BrowserTuning::warm_up); dropped at
-  // the first commit. Made before view_, which is related to it.
-  GObjectPtr<WebKitWebView> warm_view_;
-  // WEBKIT_DISABLE_COMPOSITING_MODE was set by us, to be taken back.
-  bool compositing_switch_set_ = false;
   GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
   BrowserEvents* events_ = nullptr;
   std::function<void(const GdkEvent*)> context_hook_;

@@ -100,6 +100,34 @@ class LinkTest(SessionTestCase):
         self.assertEqual(runs[0][1], [target], "%20 becomes a space, + stays a +")
         self.assertEqual(self.wait_for_runs(self.alive_log)[0][1], ["still-here", "file:"])
 
+    def test_started_programs_do_not_inherit_webkits_compositing_switch(self):
+        # Set for our own web process, but kept from what the desktop starts:
+        # directly (window.external.openFile) and through GIO (the file manager).
+        d = self.desktop
+        seen = os.path.join(d.tmp, "seen.log")
+        for name in ("direct.sh", "file-manager.sh"):
+            with open(os.path.join(d.tmp, name), "w") as f:
+                f.write(f'#!/bin/sh\necho "{name} ${{WEBKIT_DISABLE_COMPOSITING_MODE-unset}}" >> "{seen}"\n')
+            os.chmod(os.path.join(d.tmp, name), 0o755)
+        harness.register_file_manager(d, os.path.join(d.tmp, "file-manager.sh"))
+        d.env.pop("WEBKIT_DISABLE_COMPOSITING_MODE", None)
+        proc, _ = self.start_page(f"<script>window.external.openFile('{d.tmp}/direct.sh', '');"
+                                  f"window.external.openFolder('{self.work}');</script>", [])
+        def seen_lines():
+            if not os.path.exists(seen):
+                return []
+            with open(seen) as f:
+                return sorted(f.read().splitlines())
+        lines = d.wait_for(lambda: len(seen_lines()) >= 2 and seen_lines(), 15, "both programs started")
+        self.assertEqual(lines, ["direct.sh unset", "file-manager.sh unset"])
+        tree, web = [str(proc.pid)], []
+        while tree:
+            children = d.run(["pgrep", "-P", tree.pop()], check=False).stdout.split()
+            tree += children
+            web += [p for p in children if os.readlink(f"/proc/{p}/exe").endswith("WebKitWebProcess")]
+        with open(f"/proc/{web[0]}/environ", "rb") as f:
+            self.assertIn(b"WEBKIT_DISABLE_COMPOSITING_MODE=1", f.read().split(b"\0"), "our web process has it")
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -11,6 +11,7 @@ struct ShowOptionsTest : FrmMainTest {
   void StartWith(Settings stored) {
     StoreSettings(stored);
     Start();
+    Form().Form_Activate();  // the first, as the window is shown
     fakes.journal.Clear();
   }
   std::string HiveText() {
