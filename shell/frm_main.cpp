@@ -90,9 +90,7 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   LoadSettings(platform_.registry, state_);
   if (!primary()) {
     // Another monitor starts at its own home page, never at "LastPage".
-    if (std::string home = MonitorHomePage(platform_.registry, role_->monitor); !home.empty()) {
-      state_.HomePage = home;
-    }
+    TakeMonitorHome(state_);
     state_.CurrentAddress = state_.HomePage;
   }
   state_.IsBusy = false;
@@ -220,13 +218,16 @@ void frmMain::ReloadSettings() {
   if (primary() || phase_ != Phase::Loaded) return;
   Settings saved;
   LoadSettings(platform_.registry, saved);
-  if (std::string home = MonitorHomePage(platform_.registry, role_->monitor); !home.empty()) saved.HomePage = home;
+  TakeMonitorHome(saved);
   saved.CurrentAddress = state_.CurrentAddress;
   static_cast<Settings&>(state_) = std::move(saved);
   if (state_.NoScrollbars) WB.SetHostFlags(DOCHOSTUIFLAG_SCROLL_NO);
   WB.SetDownloadControl(DownloadControlFlags(state_));
-  PositionWindow();
   ApplyHomeRule();
+}
+
+void frmMain::TakeMonitorHome(Settings& settings) {
+  if (std::string home = MonitorHomePage(platform_.registry, role_->monitor); !home.empty()) settings.HomePage = home;
 }
 
 void frmMain::HomePageChanged() {

@@ -131,7 +131,8 @@ class frmMain : public BrowserEvents {
   // Runs after Options saved the settings, so other windows can follow.
   void SetSettingsSavedHandler(std::function<void()> handler) { settings_saved_ = std::move(handler); }
   // A window on another monitor takes the settings Options saved: the
-  // page switches, placement and its home page; its page stays.
+  // page switches and its home page; its page stays. Placing it again is
+  // left to the caller, which places every window once.
   void ReloadSettings();
 
   // Window placement: hides or keeps the panels per ShowTaskbar and maximises
@@ -196,6 +197,8 @@ class frmMain : public BrowserEvents {
   // The home page changed by Set As Home Page or F4; a window on another
   // monitor stores it for its monitor at once.
   void HomePageChanged();
+  // A window on another monitor: the page stored for it, if any, is its home.
+  void TakeMonitorHome(Settings& settings);
   bool primary() const { return !role_.has_value(); }
 
   // The commands of the menu and the keys (menu_commands.cpp).

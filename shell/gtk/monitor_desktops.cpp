@@ -17,7 +17,7 @@ MonitorDesktops::MonitorDesktops(DesktopWindow& primary, RegistryStore& registry
   g_signal_connect(screen_, "monitors-changed", G_CALLBACK(OnMonitorsChanged), this);
   primary_.form().SetSettingsSavedHandler([this] {
     for (auto& [name, entry] : windows_) entry.window->form().ReloadSettings();
-    Update();
+    Update();  // places every window, with the new ShowTaskbar rule
   });
 }
 
