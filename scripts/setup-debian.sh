@@ -7,9 +7,12 @@ packages=(
   # build
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libwayland-dev libxrandr-dev libpng-dev libimagequant-dev
+  nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest
   # run time: the About box's logo is SVG, drawn through GdkPixbuf's SVG loader
   librsvg2-common
+  # the page scripts are linted as JavaScript
+  eslint
   # end-to-end tests: X server, window manager, panel, input, screenshots
   xvfb xauth openbox tint2 xdotool x11-utils x11-xkb-utils wmctrl imagemagick
   python3 dbus-x11 at-spi2-core fonts-dejavu-core

@@ -136,4 +136,8 @@ std::string StoredAddressOf(std::string_view shown) {
 
 std::string ReloadAddress(std::string_view current_address) { return BrowserAddress(current_address); }
 
+std::string CrashPageAddress(const std::filesystem::path& program_folder) {
+  return FileUriFromPath((program_folder / "help" / "crashed.html").string());
+}
+
 }  // namespace vantile

@@ -1,6 +1,7 @@
 // Turning the stored current page into something the browser can load.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ bool HasUriScheme(std::string_view address);
 // "file://" and the absolute form of `path`, with every byte that a file URI
 // cannot hold literally percent-encoded (space, "%", "#", "?", non-ASCII ...).
 std::string FileUriFromPath(std::string_view path);
+
+// The page that says the web process crashed, which offers the user's page
+// again: help/crashed.html in `program_folder`, as a file address.
+std::string CrashPageAddress(const std::filesystem::path& program_folder);
 
 // Every valid "%XX" escape of `text` replaced by its byte; a "%" that starts
 // no escape stays as it is.

@@ -10,8 +10,6 @@ namespace vantile {
 
 namespace {
 
-// Host flag that hides the page's scroll bars.
-constexpr std::uint32_t DOCHOSTUIFLAG_SCROLL_NO = 8;
 // Start-up lets the window settle for this many message-loop passes before it
 // is placed (counter 0 to 10,000 inclusive).
 constexpr int kSettlePasses = 10001;
@@ -57,8 +55,7 @@ void frmMain::FollowScreen(const std::string& candidate) {
   const std::string shown = WB.LocationURL();
   // No page yet, or the page that says the web process crashed (which
   // offers the user's page again): the user's page is still the current one.
-  const std::string crash_page = FileUriFromPath((program_folder_ / "help" / "crashed.html").string());
-  if (shown.empty() || shown == "about:blank" || shown.starts_with(crash_page)) return;
+  if (shown.empty() || shown == "about:blank" || shown.starts_with(CrashPageAddress(program_folder_))) return;
   if (ShowsAddress(shown, candidate)) {
     state_.CurrentAddress = candidate;
   } else if (!ShowsAddress(shown, state_.CurrentAddress)) {

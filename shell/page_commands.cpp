@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "common/text.h"
-#include "shell/navigation_guard.h"
+#include "shell/trust/navigation_guard.h"
 #include "shell/popup_menu.h"
 
 namespace vantile {

@@ -10,13 +10,15 @@
 
 #include "common/owner_window.h"
 #include "dialogs/launch_consent.h"
-#include "shell/navigation_guard.h"
+#include "shell/trust/navigation_guard.h"
 
 namespace vantile {
 
 class frmOptions;
 
 inline constexpr int READYSTATE_COMPLETE = 4;
+// The browser's host flag that hides the page's scroll bars.
+inline constexpr std::uint32_t DOCHOSTUIFLAG_SCROLL_NO = 8;
 
 // Answers the browser's requests. frmMain implements it.
 class BrowserEvents {

@@ -83,6 +83,8 @@ std::string SchemeOf(const std::string& text) {
   return s.size() >= 2 ? s : std::string();  // "c:" is a drive, not a scheme
 }
 
+}  // namespace
+
 LaunchResult OpenUriWithDefault(const std::string& uri) {
   GError* raw = nullptr;
   if (!g_app_info_launch_default_for_uri(uri.c_str(), ChildLaunchContext().get(), &raw)) {
@@ -91,6 +93,8 @@ LaunchResult OpenUriWithDefault(const std::string& uri) {
   }
   return Ok();
 }
+
+namespace {
 
 LaunchResult OpenPathWithDefault(const fs::path& path) {
   GError* raw = nullptr;

@@ -58,6 +58,9 @@ std::string ListedProgramPath(const std::string& entry);
 // inode/directory. An empty folder means the home folder.
 LaunchResult OpenFolderWindow(const std::string& folder);
 
+// Opens an address (any scheme) in the desktop's default application for it.
+LaunchResult OpenUriWithDefault(const std::string& uri);
+
 // Starts the first installed of the usual desktop settings programs,
 // preferring the one of the running desktop ($XDG_CURRENT_DESKTOP).
 LaunchResult OpenSettingsProgram();

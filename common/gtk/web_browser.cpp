@@ -21,11 +21,7 @@ LaunchResult OpenInWebBrowser(const std::string& address) {
     }
     return LaunchResult{true, {}};
   }
-  if (!g_app_info_launch_default_for_uri(address.c_str(), ChildLaunchContext().get(), &raw)) {
-    GErrorPtr error(raw);
-    return LaunchResult{false, "open " + address + ": " + ErrorText(error)};
-  }
-  return LaunchResult{true, {}};
+  return OpenUriWithDefault(address);
 }
 
 }  // namespace vantile

@@ -21,7 +21,7 @@
 #include "shell/gtk/message_pump_gtk.h"
 #include "shell/gtk/page_pause.h"
 #include "shell/gtk/popup_menu_gtk.h"
-#include "shell/gtk/webkit_browser.h"
+#include "shell/gtk/webkit/webkit_browser.h"
 
 namespace vantile {
 

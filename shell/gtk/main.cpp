@@ -21,7 +21,7 @@
 #include "shell/gtk/monitor_desktops.h"
 #include "shell/gtk/startup_trace.h"
 #include "shell/gtk/wayland_probe.h"
-#include "shell/gtk/webkit_browser.h"
+#include "shell/gtk/webkit/webkit_browser.h"
 
 namespace vantile {
 namespace {

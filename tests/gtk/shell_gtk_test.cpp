@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "shell/gtk/page_scripts.h"
+#include "shell/gtk/webkit/page_scripts.h"
+#include "shell/page_api/page_api.h"
 
 namespace vantile {
 namespace {
@@ -10,19 +11,18 @@ TEST(PageBridge, TheTokenLivesOnlyInTheIsolatedWorldsScript) {
   const std::string external = ExternalScript();
   const std::string bridge = BridgeScript(token);
   EXPECT_EQ(external.find(token), std::string::npos);
-  EXPECT_EQ(external.find(kExternalChannel), std::string::npos) << "the page's world never names the channel";
+  EXPECT_EQ(external.find(kPageChannel), std::string::npos) << "the page's world never names the channel";
   for (const std::string& script : {external, bridge, LinkWatchScript()}) {
-    EXPECT_EQ(script.find('@'), std::string::npos) << "every placeholder is filled";
+    EXPECT_EQ(script.find("@TOKEN@"), std::string::npos) << "the placeholder is filled";
     EXPECT_NE(script.find("\"use strict\""), std::string::npos);
   }
   EXPECT_NE(bridge.find("\"" + token + "\""), std::string::npos);
-  EXPECT_NE(bridge.find(std::string("handlers.") + kExternalChannel), std::string::npos);
-  // The question, once JavaScript reads its \u0001 escape, is exactly the one
-  // the browser accepts.
-  const std::string question = DrivesQuestion(token);
-  EXPECT_EQ(question.rfind(kDrivesQuestionMarker, 0), 0u);
-  EXPECT_NE(bridge.find("\\u0001" + std::string(kDrivesQuestionMarker.substr(1)) + "\" + token + \"" +
-                        question.substr(kDrivesQuestionMarker.size() + token.size())),
+  // The names the scripts use are the ones the browser listens on.
+  EXPECT_NE(bridge.find(std::string("handlers.") + kPageChannel), std::string::npos);
+  EXPECT_NE(LinkWatchScript().find(std::string("handlers.") + kLinksChannel), std::string::npos);
+  // The question, once JavaScript reads its \u0001 escape, starts with the
+  // marker the browser accepts.
+  EXPECT_NE(bridge.find("\"\\u0001" + std::string(kAtOnceMarker.substr(1)) + "\" + token + \":\""),
             std::string::npos);
 }
 

@@ -1,5 +1,5 @@
 // The link guard's decision for each link form, one row per case.
-#include "shell/navigation_guard.h"
+#include "shell/trust/navigation_guard.h"
 
 #include <gtest/gtest.h>
 

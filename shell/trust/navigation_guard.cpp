@@ -1,8 +1,9 @@
-#include "shell/navigation_guard.h"
+#include "shell/trust/navigation_guard.h"
 
 #include <algorithm>
 
 #include "common/text.h"
+#include "shell/trust/document_trust.h"
 
 namespace vantile {
 
@@ -56,20 +57,17 @@ std::string DecodeAllEscapes(std::string_view text) {
   return out;
 }
 
+// The user's own page asked: the browser lets only local documents ask for
+// these schemes, and the program's own requests are the user's.
+bool Trusted(const NavigationSource& source) { return source.FromUsersOwnPage() || source.local_schemes_checked; }
+
 // Why `source` may not trigger a link; empty when it may (with or without
 // asking the user first).
 std::string RefusalReason(const NavigationSource& source) {
   if (source.redirect) return "a server redirect";
   if (source.client_pull) return "a page refresh";
-  if (source.program || source.only_local_documents || source.local_schemes_checked) return {};
-  if (!source.foreign_asker.empty()) return {};
+  if (Trusted(source) || !source.foreign_asker.empty()) return {};
   return "a document from elsewhere may have asked";
-}
-
-// The user's own page asked: the browser lets only local documents ask for
-// these schemes, and the program's own requests are the user's.
-bool Trusted(const NavigationSource& source) {
-  return source.program || source.only_local_documents || source.local_schemes_checked;
 }
 
 }  // namespace
@@ -120,13 +118,13 @@ NewWindowPlace DecideNewWindow(std::string_view url, const NavigationSource& sou
   }
   // javascript:, data:, blob:, about: ... in the desktop's place would run in,
   // or replace, the user's page: only that page itself may ask for it.
-  if (source.program || source.only_local_documents) return NewWindowPlace::ThisView;
-  if (source.local_schemes_checked && StartsWithIgnoreCase(url, "file:")) return NewWindowPlace::ThisView;
+  if (source.FromUsersOwnPage()) return NewWindowPlace::ThisView;
+  if (source.local_schemes_checked && IsLocalDocument(url)) return NewWindowPlace::ThisView;
   return NewWindowPlace::Nowhere;
 }
 
 TopLoad DecideTopLoad(std::string_view url, const TopLoadFacts& facts) {
-  if (facts.program || facts.only_local_documents || facts.top_clicked) return TopLoad::Allow;
+  if (facts.FromUsersOwnPage() || facts.top_clicked) return TopLoad::Allow;
   // What a click in a frame asks for is a web page the user may want to
   // see: it gets one, in the user's browser, not in the desktop's place.
   if (facts.user_gesture && (StartsWithIgnoreCase(url, "http://") || StartsWithIgnoreCase(url, "https://"))) {

@@ -12,11 +12,13 @@
 // - The main frame loads another document only when the program asked, the
 //   user followed a link or form of the top document, or every document in
 //   the view is the user's own: a frame cannot replace the desktop.
-// - window.external (openFile, openFolder, openControlPanel, getLocalDrives)
-//   exists only in local (file:) documents in the main frame, and its calls
-//   reach us only through an isolated script world: a web page, or a frame
-//   from elsewhere inside a local page, can neither see nor forge them. The
-//   page is untrusted input, and these calls start programs.
+// - Which documents are the user's own, and so what they may ask, is
+//   DocumentTrust's to decide; this class only reports WebKit's signals to
+//   it and carries out its answers.
+// - window.external exists only in local (file:) documents in the main
+//   frame, and its calls reach us only through an isolated script world
+//   (PageChannelGtk): a web page, or a frame from elsewhere inside a local
+//   page, can neither see nor forge them.
 // - A new-window request opens a web address in the user's browser; anything
 //   else replaces the desktop only when the user's own page asked.
 // - Nothing a page does can take the desktop away: drops from other programs
@@ -38,8 +40,11 @@
 #include <vector>
 
 #include "common/gtk/glib_util.h"
+#include "shell/gtk/webkit/page_channel_gtk.h"
+#include "shell/gtk/webkit/page_dialogs_gtk.h"
 #include "shell/page_limits.h"
 #include "shell/platform.h"
+#include "shell/trust/document_trust.h"
 
 namespace vantile {
 
@@ -81,7 +86,7 @@ class WebKitBrowser : public Browser {
 
   void SetEvents(BrowserEvents* events) override { events_ = events; }
   void SetUserAgent(const std::string& user_agent) override;
-  // DOCHOSTUIFLAG_SCROLL_NO (8): a user style sheet hides the page's scroll
+  // DOCHOSTUIFLAG_SCROLL_NO: a user style sheet hides the page's scroll
   // bars; other flags have no counterpart.
   void SetHostFlags(std::uint32_t flags) override;
   // DLCTL_DLIMAGES -> auto-load-images; DLCTL_NO_SCRIPTS -> the page's own
@@ -97,95 +102,46 @@ class WebKitBrowser : public Browser {
   int ReadyState() override;
   // Whether a page has committed in the view (start-up's first page may
   // still be on its way).
-  bool PageCommitted() const { return !committed_uri_.empty(); }
+  bool PageCommitted() const { return !trust_.committed().empty(); }
   std::string LocationURL() override;
 
  private:
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer);
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
-  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer);
+  static void OnAddressChanged(GObject*, GParamSpec*, gpointer);
   static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer);
-  static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
-  static void OnLinkMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer);
   static void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer);
   static gboolean ShowContextMenuLater(gpointer);
-  static gboolean OnDragMotion(GtkWidget*, GdkDragContext*, gint, gint, guint, gpointer);
-  static gboolean OnDragDrop(GtkWidget*, GdkDragContext*, gint, gint, guint, gpointer);
-  static void OnDragLeave(GtkWidget*, GdkDragContext*, guint, gpointer);
-  static void OnDownloadStarted(WebKitWebContext*, WebKitDownload*, gpointer);
   static gboolean RecoverFromCrash(gpointer);
-  static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer);
   static gboolean OnInput(GtkWidget*, GdkEvent*, gpointer);
 
+  void ConnectSignals();
   // Runs the guard; true when the navigation may go on.
   bool PassesGuard(const std::string& uri, const NavigationSource& source);
-  // What WebKit tells about who asked for a navigation.
-  NavigationSource SourceOf(WebKitNavigationAction* action, const std::string& uri);
   void OnNewWindow(const std::string& uri, const NavigationSource& source);
-  // A response for a frame: notes documents from elsewhere. False when the
-  // main frame's document must not replace the page.
-  bool OnFrameResponse(WebKitResponsePolicyDecision* decision);
-  // The main frame started loading: notes who asked. JudgeTopLoad decides,
-  // once the address is known, whether it may replace the page.
-  void CheckTopLoad();
-  void JudgeTopLoad(const std::string& uri);
-  // The program itself is about to load something in the main frame.
-  void ExpectProgramLoad();
+  // Carries out what DocumentTrust decided about a load that would replace
+  // the page: a refused load is stopped, a web page the user clicked in a
+  // frame opens in the user's browser.
+  void CarryOut(const std::optional<TopLoadVerdict>& verdict);
   // Opens a web address in the user's browser, once per input event.
   void OpenInUserBrowser(const std::string& uri);
-  // Whether a call through window.external comes from where it may.
-  bool TrustedCall(const std::string& token) const;
-  // A page's alert(), confirm() or prompt(): false when it is dropped.
-  bool MayShowDialog(WebKitScriptDialog* dialog);
-  void RebuildUserContent();
+  // The program itself is about to load something in the main frame.
+  void ExpectProgramLoad() { trust_.ProgramLoads(PageClock::now()); }
   void ExpectLoad();
 
-  GObjectPtr<WebKitUserContentManager> content_;
-  GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
+  DocumentTrust trust_;
   BrowserEvents* events_ = nullptr;
+  PageChannelGtk channel_;
+  GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
+  std::unique_ptr<PageDialogsGtk> dialogs_;
   std::function<void(const GdkEvent*)> context_hook_;
   struct EventFree {
     void operator()(GdkEvent* e) const { gdk_event_free(e); }
   };
   std::unique_ptr<GdkEvent, EventFree> pending_menu_event_;
   guint menu_idle_ = 0;
-
-  // Secret that the isolated bridge passes with every call; page content
-  // cannot read it. Without one (no random numbers) the bridge is off.
-  std::optional<std::string> token_;
-  bool hide_scrollbars_ = false;
-
-  // What we know about the documents in the view, for the guard. The main
-  // frame's committed document is local (file:); a document from elsewhere
-  // was loaded into a frame since; page refreshes that name a link.
-  bool main_local_ = false;
-  bool foreign_documents_ = false;
-  std::vector<std::string> refresh_targets_;
-  // Links and forms of the top document the user followed, until the main
-  // frame starts loading them.
-  std::vector<std::string> top_clicks_;
-  // The address the program itself asked for last and WebKit has not yet
-  // put to the guard.
-  std::string program_request_;
-  // The program asked for a main-frame load that has not started yet.
-  bool program_load_pending_ = false;
-  std::chrono::steady_clock::time_point program_load_at_{};
-  // The main frame's provisional load: who asked, whether its address is
-  // still to be judged, and whether it was refused; the page it would
-  // replace.
-  TopLoadFacts top_facts_;
-  bool top_pending_ = false;
-  bool top_load_refused_ = false;
   guint stop_idle_ = 0;
-  std::string committed_uri_;
-  // The last address asked for during a user gesture.
-  std::string gesture_uri_;
-  // Button and key presses on the view, counted; the one that last opened
-  // the user's browser.
-  std::uint64_t input_serial_ = 0;
-  std::uint64_t browser_serial_ = UINT64_MAX;
 
-  DialogFlood dialog_flood_;
   CrashRecovery crash_recovery_;
   guint recover_idle_ = 0;
   bool reload_after_crash_ = false;

@@ -25,6 +25,10 @@
 
 namespace vantile {
 
+// Whoever asked is the user's: the program itself (start-up, a menu command,
+// a page the user typed), or a view whose every document is the user's own.
+constexpr bool UsersOwnPageAsked(bool program, bool only_local_documents) { return program || only_local_documents; }
+
 // What the browser could tell about the navigation and the document that
 // asked for it. The browser does not say which frame asked, so trust rests on
 // these facts.
@@ -49,6 +53,9 @@ struct NavigationSource {
   // addresses, so such an address that reaches the guard was asked for by a
   // local document even when the page also holds documents from elsewhere.
   bool local_schemes_checked = false;
+
+  // The program, or the user's own page, asked.
+  bool FromUsersOwnPage() const { return UsersOwnPageAsked(program, only_local_documents); }
 
   // The program's own navigations and the tests of the link forms.
   static NavigationSource Program() {
@@ -118,6 +125,8 @@ struct TopLoadFacts {
   bool top_clicked = false;
   // It was asked for during a user gesture somewhere in the page.
   bool user_gesture = false;
+
+  bool FromUsersOwnPage() const { return UsersOwnPageAsked(program, only_local_documents); }
 };
 enum class TopLoad { Allow, OpenInBrowser, Refuse };
 TopLoad DecideTopLoad(std::string_view url, const TopLoadFacts& facts);
