@@ -1,5 +1,6 @@
 // What page script, page links and page message boxes reach through frmMain.
 #include "shell/file_uri.h"
+#include "shell/page_api/page_api.h"
 #include "tests/shell/frm_main_fixture.h"
 
 namespace vantile {
@@ -23,6 +24,17 @@ class PageCommandsTest : public FrmMainTest {
     fakes.dialogs.AllowNone();
     fakes.menu.AllowNone();
     fakes.pump.AllowNone();
+  }
+
+  // A call as the bridge sends it, run through the page command table.
+  PageAnswer Call(const std::string& json, Delivery delivery = Delivery::Later,
+                  PageTrust caller = PageTrust::UsersOwnPage) {
+    const auto request = ParsePageRequest(json);
+    if (!request) return PageAnswer::Error("not a request: " + json);
+    PageAnswer answer = PageAnswer::Error("no answer");
+    PageContext context{Form()};
+    CallPageCommand(*request, caller, delivery, context, [&](PageAnswer a) { answer = std::move(a); });
+    return answer;
   }
 };
 
@@ -107,27 +119,46 @@ TEST_F(PageCommandsTest, OrdinaryAddressesLeaveCancelAsTheBrowserPassedIt) {
   EXPECT_TRUE(fakes.journal.Empty());
 }
 
-TEST_F(PageCommandsTest, OpenFilePassesItsArgumentsOn) {
+TEST_F(PageCommandsTest, WindowExternalsCallsReachTheDesktopByName) {
   StartWithPrograms({});
-  fakes.shell.Allow({"Open"});
-  Form().openFile("/home/u/report.pdf", "", "", 1);
-  Form().openFile("/usr/bin/xterm", "-e 'top -d 1'", "/tmp", 3);
+  fakes.shell.Allow({"Open", "OpenFolder", "OpenControlPanel", "LocalDrives"});
+  Call(R"({"id":1,"name":"openFile","args":{"sFile":"/home/u/report.pdf","sParams":"","sDir":"","showFormat":1}})");
+  Call(R"({"id":2,"name":"openFile","args":{"sFile":"/usr/bin/xterm","sParams":"-e 'top -d 1'","sDir":"/tmp",)"
+       R"("showFormat":3}})");
+  // What is not text reads as no text, a missing show format as 0.
+  EXPECT_TRUE(Call(R"({"name":"openFile","args":{"sFile":"/x","sParams":7}})").ok());
   EXPECT_EQ(fakes.shell.opened,
             (std::vector<test::FakeShell::OpenCall>{{"/home/u/report.pdf", "", "", 1},
-                                                    {"/usr/bin/xterm", "-e 'top -d 1'", "/tmp", 3}}));
-}
-
-TEST_F(PageCommandsTest, FolderControlPanelAndDrives) {
-  StartWithPrograms({});
-  fakes.shell.Allow({"OpenFolder", "OpenControlPanel", "LocalDrives"});
-  Form().openFolder("/media/usb");
-  Form().openControlPanel();
+                                                    {"/usr/bin/xterm", "-e 'top -d 1'", "/tmp", 3},
+                                                    {"/x", "", "", 0}}));
+  fakes.journal.Clear();
+  Call(R"({"name":"openFolder","args":{"sFolder":"/media/usb"}})");
+  Call(R"({"name":"openControlPanel"})");
   fakes.shell.drives = {"/", "/home/", "/media/usb/"};
-  EXPECT_EQ(Form().getLocalDrives(), "/,/home/,/media/usb/");
+  EXPECT_EQ(Call(R"({"name":"getLocalDrives"})", Delivery::AtOnce).value, "/,/home/,/media/usb/");
   fakes.shell.drives = {};
-  EXPECT_EQ(Form().getLocalDrives(), "");
+  EXPECT_EQ(Call(R"({"name":"getLocalDrives"})", Delivery::AtOnce).value, "");
   EXPECT_EQ(fakes.journal.Calls(), (Calls{"shell.OpenFolder(/media/usb)", "shell.OpenControlPanel",
                                           "shell.LocalDrives x2"}));
+}
+
+TEST_F(PageCommandsTest, ACallWithoutTheTrustOrTheWayItNeedsIsRefusedWithAReason) {
+  StartWithPrograms({});
+  const struct {
+    const char* request;
+    Delivery delivery;
+    PageTrust caller;
+    const char* error;
+  } rows[] = {
+      {R"({"name":"openFile","args":{"sFile":"/bin/sh"}})", Delivery::Later, PageTrust::Untrusted,
+       "openFile is only for the desktop's own page"},
+      {R"({"name":"getLocalDrives"})", Delivery::Later, PageTrust::UsersOwnPage,
+       "getLocalDrives cannot be called this way"},
+      {R"({"name":"openFolder"})", Delivery::AtOnce, PageTrust::UsersOwnPage, "openFolder cannot be called this way"},
+      {R"({"name":"toString"})", Delivery::Later, PageTrust::UsersOwnPage, "there is no command \"toString\""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Call(row.request, row.delivery, row.caller).error, row.error) << row.request;
+  EXPECT_TRUE(fakes.journal.Empty());
 }
 
 TEST_F(PageCommandsTest, MessageBoxesAreTitledAndReturnTheButton) {
