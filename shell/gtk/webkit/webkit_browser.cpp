@@ -1,6 +1,5 @@
 #include "shell/gtk/webkit/webkit_browser.h"
 
-#include <cstring>
 #include <memory>
 
 #include "common/file_util.h"
@@ -19,11 +18,6 @@ namespace {
 // navigation we did not recognise) stops counting as loading after this, so
 // no wait can hang on it.
 constexpr auto kNeverStartedLimit = std::chrono::seconds(10);
-
-bool EnvironmentFlag(const char* name) {
-  const char* value = g_getenv(name);
-  return value && std::strcmp(value, "1") == 0;
-}
 
 std::string UriOf(WebKitURIRequest* request) {
   const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
@@ -44,15 +38,6 @@ NavigationFacts FactsOf(WebKitNavigationAction* action) {
 }
 
 }  // namespace
-
-BrowserTuning BrowserTuning::FromEnvironment() {
-  BrowserTuning tuning;
-  tuning.accelerated_compositing = EnvironmentFlag("VANTILE_ACCELERATED_COMPOSITING");
-  tuning.browser_caches = EnvironmentFlag("VANTILE_BROWSER_CACHES");
-  const char* warm_up = g_getenv("VANTILE_WARM_UP");
-  tuning.warm_up = !(warm_up && std::strcmp(warm_up, "0") == 0);
-  return tuning;
-}
 
 WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related)
     : channel_(trust_, events_, [this] { return LocationURL(); }) {
@@ -90,26 +75,23 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related
   view_ = GObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   ConnectSignals();
   dialogs_ = std::make_unique<PageDialogsGtk>(view_.get(), events_, channel_, trust_);
+  input_ = std::make_unique<ViewInputGtk>(view_.get(), events_, trust_);
 }
 
 void WebKitBrowser::ConnectSignals() {
   GtkWidget* view = widget();
   g_signal_connect(view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
   g_signal_connect(view, "load-changed", G_CALLBACK(OnLoadChanged), this);
-  g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
   g_signal_connect(view, "notify::uri", G_CALLBACK(OnAddressChanged), this);
-  // Before WebKit's own handlers, which hand the input to the web process.
-  g_signal_connect(view, "button-press-event", G_CALLBACK(OnInput), this);
-  g_signal_connect(view, "key-press-event", G_CALLBACK(OnInput), this);
   // Before WebKit's own handlers, which would load a dropped link or file.
   RefuseForeignDrops(view_.get());
 }
 
 WebKitBrowser::~WebKitBrowser() {
-  if (menu_idle_) g_source_remove(menu_idle_);
   if (recover_idle_) g_source_remove(recover_idle_);
   if (stop_idle_) g_source_remove(stop_idle_);
+  input_.reset();
   dialogs_.reset();
   g_signal_handlers_disconnect_by_data(view_.get(), this);
 }
@@ -350,39 +332,6 @@ gboolean WebKitBrowser::RecoverFromCrash(gpointer data) {
     GCharPtr escaped(g_uri_escape_string(self->crashed_uri_.c_str(), nullptr, FALSE));
     webkit_web_view_load_uri(self->view_.get(), (crash_page + "#" + escaped.get()).c_str());
   }
-  return G_SOURCE_REMOVE;
-}
-
-gboolean WebKitBrowser::OnInput(GtkWidget*, GdkEvent* event, gpointer data) {
-  auto* self = static_cast<WebKitBrowser*>(data);
-  self->trust_.Input();
-  // The menu is the desktop's: it comes from the input event here, not from
-  // the web process, which a page can keep busy for ever.
-  if (event->type == GDK_BUTTON_PRESS && event->button.button == GDK_BUTTON_SECONDARY) {
-    self->pending_menu_event_.reset(gdk_event_copy(event));
-    if (!self->menu_idle_) self->menu_idle_ = g_idle_add(ShowContextMenuLater, self);
-    return TRUE;
-  }
-  return FALSE;
-}
-
-gboolean WebKitBrowser::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent* event,
-                                      WebKitHitTestResult*, gpointer data) {
-  auto* self = static_cast<WebKitBrowser*>(data);
-  // Our menu runs a nested loop; start it from the main loop rather than
-  // inside WebKit's message dispatch.
-  self->pending_menu_event_.reset(event ? gdk_event_copy(event) : nullptr);
-  if (!self->menu_idle_) self->menu_idle_ = g_idle_add(ShowContextMenuLater, self);
-  return TRUE;  // WebKit shows no menu of its own
-}
-
-gboolean WebKitBrowser::ShowContextMenuLater(gpointer data) {
-  auto* self = static_cast<WebKitBrowser*>(data);
-  self->menu_idle_ = 0;
-  if (!self->events_) return G_SOURCE_REMOVE;
-  if (self->context_hook_) self->context_hook_(self->pending_menu_event_.get());
-  self->pending_menu_event_.reset();
-  self->events_->ShowContextMenu();
   return G_SOURCE_REMOVE;
 }
 

@@ -40,32 +40,15 @@
 #include <vector>
 
 #include "common/gtk/glib_util.h"
+#include "shell/gtk/webkit/browser_tuning.h"
 #include "shell/gtk/webkit/page_channel_gtk.h"
 #include "shell/gtk/webkit/page_dialogs_gtk.h"
+#include "shell/gtk/webkit/view_input_gtk.h"
 #include "shell/page_limits.h"
 #include "shell/platform.h"
 #include "shell/trust/document_trust.h"
 
 namespace vantile {
-
-// Rendering choices that trade a feature for start-up time and memory.
-struct BrowserTuning {
-  // WebKit's default hardware acceleration policy (GPU compositing). Off by
-  // default: software painting starts faster and needs far less memory.
-  bool accelerated_compositing = false;
-  // Keep WebKit's page cache and browser-sized memory caches. Off by
-  // default: a desktop page is mostly one local document.
-  bool browser_caches = false;
-  // Start WebKit's network process as the view is made, not at the first
-  // page, so that it starts while the first view is made. On by default.
-  // (The web process starts with the start page, which start-up asks for
-  // as soon as the settings are read.)
-  bool warm_up = true;
-
-  // From VANTILE_ACCELERATED_COMPOSITING=1, VANTILE_BROWSER_CACHES=1 and
-  // VANTILE_WARM_UP=0.
-  static BrowserTuning FromEnvironment();
-};
 
 class WebKitBrowser : public Browser {
  public:
@@ -79,7 +62,9 @@ class WebKitBrowser : public Browser {
   GtkWidget* widget() const { return GTK_WIDGET(view_.get()); }
   // Called with the right-click that asked for the context menu, just
   // before BrowserEvents::ShowContextMenu.
-  void SetContextMenuEventHook(std::function<void(const GdkEvent*)> hook) { context_hook_ = std::move(hook); }
+  void SetContextMenuEventHook(std::function<void(const GdkEvent*)> hook) {
+    input_->SetContextMenuEventHook(std::move(hook));
+  }
   // Shutdown: stops loading and makes ReadyState report complete, so that
   // no wait that is still on the stack outlives the program.
   void Shutdown();
@@ -109,11 +94,8 @@ class WebKitBrowser : public Browser {
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer);
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
   static void OnAddressChanged(GObject*, GParamSpec*, gpointer);
-  static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer);
   static void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer);
-  static gboolean ShowContextMenuLater(gpointer);
   static gboolean RecoverFromCrash(gpointer);
-  static gboolean OnInput(GtkWidget*, GdkEvent*, gpointer);
 
   void ConnectSignals();
   // Runs the guard; true when the navigation may go on.
@@ -134,12 +116,7 @@ class WebKitBrowser : public Browser {
   PageChannelGtk channel_;
   GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
   std::unique_ptr<PageDialogsGtk> dialogs_;
-  std::function<void(const GdkEvent*)> context_hook_;
-  struct EventFree {
-    void operator()(GdkEvent* e) const { gdk_event_free(e); }
-  };
-  std::unique_ptr<GdkEvent, EventFree> pending_menu_event_;
-  guint menu_idle_ = 0;
+  std::unique_ptr<ViewInputGtk> input_;
   guint stop_idle_ = 0;
 
   CrashRecovery crash_recovery_;
