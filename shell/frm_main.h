@@ -28,6 +28,7 @@
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "shell/app_log.h"
+#include "shell/commands.h"
 #include "shell/platform.h"
 #include "shell/settings.h"
 
@@ -116,10 +117,11 @@ class frmMain : public BrowserEvents {
   // Whether shutdown has run (a close request may arrive inside a wait).
   bool unloaded() const { return phase_ == Phase::Unloaded; }
 
-  // Menu command ids (0 = dismissed; ids without a command do nothing).
+  // Menu command ids (0 = dismissed; ids without a menu item do nothing).
   void ProcessMenuClick(int id);
   // Windows virtual-key code and shift bits (1 Shift, 2 Ctrl, 4 Alt). The
-  // shortcuts ask for exactly Ctrl, or exactly no Shift, Ctrl or Alt.
+  // keys of the command table ask for exactly Ctrl, exactly no Shift, Ctrl
+  // or Alt, or (F6) anything.
   void Form_KeyUp(int key_code, int shift);
 
   // The Options command: the dialog edits a copy of the settings; after Save
@@ -202,6 +204,7 @@ class frmMain : public BrowserEvents {
   bool primary() const { return !role_.has_value(); }
 
   // The commands of the menu and the keys (menu_commands.cpp).
+  void RunCommand(Command command);
   void OpenDemo(std::int32_t index);
   void EditPage();
   void OpenHelpFile();
