@@ -5,7 +5,7 @@
 #include "common/file_util.h"
 #include "shell/gtk/key_codes.h"
 #include "shell/live_page.h"
-#include "shell/settings.h"
+#include "shell/pause_reasons.h"
 
 namespace vantile {
 namespace {
@@ -71,12 +71,15 @@ void DesktopWindow::StartWatches() {
   if (LivePageEnabled(registry_)) {
     live_page_ = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser_.widget()), browser_);
   }
-  // A page that must keep running while hidden can say so in the settings file.
-  if (!SettingSwitchOn(registry_, "PauseWhenHidden")) return;
+  // A page that must keep running while hidden can say so in the settings
+  // file; then nothing is watched at all.
+  pause_rules_ = ReadPauseRules(registry_);
+  if (ReasonsToWatch(pause_rules_).Empty()) return;
   pause_timer_ = g_timeout_add(500, +[](gpointer data) -> gboolean {
     auto* self = static_cast<DesktopWindow*>(data);
     self->pause_timer_ = 0;
-    self->pause_ = std::make_unique<PagePause>(self->window(), self->desktop_.overlay(), self->browser_.widget());
+    self->pause_ = std::make_unique<PauseWatches>(self->window(), self->desktop_.overlay(), self->browser_.widget(),
+                                                  self->pause_rules_);
     return G_SOURCE_REMOVE;
   }, this);
 }

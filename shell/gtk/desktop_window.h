@@ -19,7 +19,7 @@
 #include "shell/gtk/gio_shell.h"
 #include "shell/gtk/live_page_gtk.h"
 #include "shell/gtk/message_pump_gtk.h"
-#include "shell/gtk/page_pause.h"
+#include "shell/gtk/pause_watches.h"
 #include "shell/gtk/popup_menu_gtk.h"
 #include "shell/gtk/webkit_browser.h"
 
@@ -80,7 +80,8 @@ class DesktopWindow {
   frmMain form_;
   std::unique_ptr<FirstRunNote> note_;
   std::unique_ptr<LivePageMonitor> live_page_;
-  std::unique_ptr<PagePause> pause_;
+  PauseRules pause_rules_;
+  std::unique_ptr<PauseWatches> pause_;
   guint pause_timer_ = 0;
   guint activate_idle_ = 0;
   bool shut_down_ = false;
