@@ -7,7 +7,6 @@
 // Who calls what (the GTK layer and main()):
 //   if (!form.Form_Load(args)) return 0;   // steps 1..12; false: another vantile runs
 //   desktop.Show();                        // step 13
-//   ... size changes      -> form.Form_Resize(w, h)
 //   ... first showing and whenever one of our own dialogs closes
 //                         -> form.Form_Activate()
 //                            (not when the user switches back from another program)
@@ -108,9 +107,6 @@ class frmMain : public BrowserEvents {
   // Back/Home/Set As Home Page items. The first one, as the window is shown,
   // waits for the start page Form_Load asked for instead of asking again.
   void Form_Activate();
-  // The browser fills the client area; GTK's packing already does that, so
-  // nothing else happens here.
-  void Form_Resize(int client_width, int client_height);
   // Shutdown steps 1..5. Runs once; does nothing when Form_Load returned false.
   // A wait for the page in progress (activate step) ends when it has run.
   void Form_QueryUnload();

@@ -34,7 +34,6 @@ DesktopWindow::DesktopWindow(DesktopWindowSetup setup)
   pump_.SetInFlightProbe([this] { return shown_ && browser_.ReadyState() != READYSTATE_COMPLETE; });
   desktop_.SetCloseHandler(std::move(setup.close_program));
   browser_.SetContextMenuEventHook([this](const GdkEvent* event) { menu_.SetTriggerEvent(event); });
-  g_signal_connect(window(), "size-allocate", G_CALLBACK(OnSizeAllocate), this);
   g_signal_connect(window(), "key-release-event", G_CALLBACK(OnKeyRelease), this);
 }
 
@@ -94,14 +93,6 @@ void DesktopWindow::Shutdown() {
   form_.Form_QueryUnload();
   browser_.Shutdown();
   gtk_widget_hide(window());
-}
-
-void DesktopWindow::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
-  auto* self = static_cast<DesktopWindow*>(data);
-  if (allocation->width == self->width_ && allocation->height == self->height_) return;
-  self->width_ = allocation->width;
-  self->height_ = allocation->height;
-  self->form_.Form_Resize(allocation->width, allocation->height);
 }
 
 gboolean DesktopWindow::OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer data) {

@@ -66,7 +66,6 @@ class DesktopWindow {
   void Shutdown();
 
  private:
-  static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self);
   static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self);
 
   RegistryStore& registry_;
@@ -86,8 +85,6 @@ class DesktopWindow {
   guint activate_idle_ = 0;
   bool shut_down_ = false;
   bool shown_ = false;  // start-up is over: waits for a page may sleep
-  int width_ = -1;
-  int height_ = -1;
 };
 
 }  // namespace vantile
