@@ -1,5 +1,7 @@
 #include "shell/gtk/pause_watches.h"
 
+#include <utility>
+
 #include "shell/gtk/cover_watch.h"
 #include "shell/gtk/lock_watch.h"
 
@@ -21,9 +23,9 @@ PauseWatches::PauseWatches(GtkWidget* window, GtkOverlay* overlay, GtkWidget* vi
     : rules_(rules), pause_(overlay, view) {
   const PauseReasons watched = ReasonsToWatch(rules_);
   for (int i = 0; i < static_cast<int>(PauseReason::kCount); ++i) {
-    const auto reason = static_cast<PauseReason>(i);
-    if (!watched.Has(reason)) continue;
-    watches_.push_back(WatchFor(reason, window, [this](PauseReason r, bool active) { Report(r, active); }));
+    if (!watched.Has(static_cast<PauseReason>(i))) continue;
+    watches_.push_back(WatchFor(static_cast<PauseReason>(i), window,
+                                [this](PauseReason reason, bool active) { Report(reason, active); }));
   }
 }
 
