@@ -113,7 +113,7 @@ class frmMain : public BrowserEvents {
   // Whether shutdown has run (a close request may arrive inside a wait).
   bool unloaded() const { return phase_ == Phase::Unloaded; }
 
-  // Menu command ids (0 = dismissed; ids without a menu item do nothing).
+  // Menu command ids (0 = dismissed; ids without a command do nothing).
   void ProcessMenuClick(int id);
   // Windows virtual-key code and shift bits (1 Shift, 2 Ctrl, 4 Alt). The
   // keys of the command table ask for exactly Ctrl, exactly no Shift, Ctrl
