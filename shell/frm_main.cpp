@@ -161,11 +161,6 @@ void frmMain::Form_Activate() {
   state_.IsBusy = false;
 }
 
-void frmMain::Form_Resize(int /*client_width*/, int /*client_height*/) {
-  // The web view is the window's only child and GTK sizes it to the whole
-  // client area at 0, 0 on every size change; nothing is left to do here.
-}
-
 void frmMain::Form_QueryUnload() {
   // A second instance never loaded and must leave everything as it found it;
   // a repeated close request finds the work already done.

@@ -7,7 +7,6 @@
 // Who calls what (the GTK layer and main()):
 //   if (!form.Form_Load(args)) return 0;   // steps 1..12; false: another vantile runs
 //   desktop.Show();                        // step 13
-//   ... size changes      -> form.Form_Resize(w, h)
 //   ... first showing and whenever one of our own dialogs closes
 //                         -> form.Form_Activate()
 //                            (not when the user switches back from another program)
@@ -28,6 +27,7 @@
 #include "common/instance_lock.h"
 #include "common/registry_store.h"
 #include "shell/app_log.h"
+#include "shell/commands.h"
 #include "shell/platform.h"
 #include "shell/settings.h"
 
@@ -107,9 +107,6 @@ class frmMain : public BrowserEvents {
   // Back/Home/Set As Home Page items. The first one, as the window is shown,
   // waits for the start page Form_Load asked for instead of asking again.
   void Form_Activate();
-  // The browser fills the client area; GTK's packing already does that, so
-  // nothing else happens here.
-  void Form_Resize(int client_width, int client_height);
   // Shutdown steps 1..5. Runs once; does nothing when Form_Load returned false.
   // A wait for the page in progress (activate step) ends when it has run.
   void Form_QueryUnload();
@@ -119,7 +116,8 @@ class frmMain : public BrowserEvents {
   // Menu command ids (0 = dismissed; ids without a command do nothing).
   void ProcessMenuClick(int id);
   // Windows virtual-key code and shift bits (1 Shift, 2 Ctrl, 4 Alt). The
-  // shortcuts ask for exactly Ctrl, or exactly no Shift, Ctrl or Alt.
+  // keys of the command table ask for exactly Ctrl, exactly no Shift, Ctrl
+  // or Alt, or (F6) anything.
   void Form_KeyUp(int key_code, int shift);
 
   // The Options command: the dialog edits a copy of the settings; after Save
@@ -202,6 +200,7 @@ class frmMain : public BrowserEvents {
   bool primary() const { return !role_.has_value(); }
 
   // The commands of the menu and the keys (menu_commands.cpp).
+  void RunCommand(Command command);
   void OpenDemo(std::int32_t index);
   void EditPage();
   void OpenHelpFile();

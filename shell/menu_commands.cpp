@@ -1,36 +1,19 @@
-// frmMain's commands: the menu ids and the keys that reach them, opening a
-// demo, Edit Page, Help and Exit. The page-loading commands they dispatch
-// to are in page_loading.cpp.
+// frmMain's commands: the menu ids and the keys that reach them through the
+// command table, opening a demo, Edit Page, Help and Exit. The page-loading
+// commands they dispatch to are in page_loading.cpp.
 #include <algorithm>
 #include <array>
 #include <string_view>
 
 #include "common/text.h"
 #include "shell/file_uri.h"
+#include "shell/commands.h"
 #include "shell/frm_main.h"
 #include "shell/popup_menu.h"
 
 namespace vantile {
 
 namespace {
-
-// Shift states of the key table: exactly Ctrl, or no Shift, Ctrl or Alt.
-constexpr int kShiftNone = 0;
-constexpr int kShiftCtrl = 2;
-
-// Windows virtual-key codes.
-constexpr int kKey0 = 0x30;
-constexpr int kKeyB = 0x42;
-constexpr int kKeyE = 0x45;
-constexpr int kKeyF = 0x46;
-constexpr int kKeyH = 0x48;
-constexpr int kKeyO = 0x4F;
-constexpr int kKeyQ = 0x51;
-constexpr int kKeyS = 0x53;
-constexpr int kKeyF1 = 0x70;
-constexpr int kKeyF4 = 0x73;
-constexpr int kKeyF5 = 0x74;
-constexpr int kKeyF6 = 0x75;
 
 constexpr std::array<std::string_view, 11> kEditableExtensions = {
     "htm", "html", "shtml", "shtm", "txt", "asp", "pl", "cgi", "php", "php3", "php4"};
@@ -42,19 +25,9 @@ constexpr const char* kCannotEditTitle = "Edit Page Error";
 
 void frmMain::ProcessMenuClick(int id) {
   LogInfo("ProcessMenuClick:" + std::to_string(id));
-  switch (id) {
-    case kMenuLoadPage: LoadPage(); return;
-    case kMenuGoBack: NavigateBack(); return;
-    case kMenuGoForward: NavigateForward(); return;
-    case kMenuRefresh: WB.Refresh(); return;
-    case kMenuHome: NavigateHome(); return;
-    case kMenuEditPage: EditPage(); return;
-    case kMenuSetAsHomePage: SetAsHomePage(); return;
-    case kMenuHelp: OpenHelpFile(); return;
-    case kMenuAbout: ShowAbout(); return;
-    case kMenuExit: ExitProgram(); return;
-    case kMenuOptions: ShowOptions(); return;
-    default: break;
+  if (const CommandRow* row = CommandForMenuItem(id)) {
+    RunCommand(row->command);
+    return;
   }
   // Demo i; every other id (dismissed, "&Demos" without its submenu, ids
   // the menu never gives) changes nothing.
@@ -62,35 +35,29 @@ void frmMain::ProcessMenuClick(int id) {
 }
 
 void frmMain::Form_KeyUp(int key_code, int shift) {
-  // Options opens with F6 whatever the shift state.
-  if (key_code == kKeyF6) {
-    ShowOptions();
-    return;
-  }
-  if (shift == kShiftCtrl) {
-    switch (key_code) {
-      // The menu labels Load Page "Ctrl+0"; both keys load a page.
-      case kKeyO: case kKey0: LoadPage(); break;
-      case kKeyB: NavigateBack(); break;
-      case kKeyF: NavigateForward(); break;
-      case kKeyH: NavigateHome(); break;
-      case kKeyS: SetAsHomePage(); break;
-      case kKeyE: EditPage(); break;
-      case kKeyQ: ExitProgram(); break;
-      default: break;
-    }
-  } else if (shift == kShiftNone) {
-    switch (key_code) {
-      // Unlike Ctrl+S: no busy check, and the menu is left as it is.
-      case kKeyF4:
-        FollowScreen();
-        state_.HomePage = state_.CurrentAddress;
-        HomePageChanged();
-        break;
-      case kKeyF5: WB.Refresh(); break;
-      case kKeyF1: OpenHelpFile(); break;
-      default: break;
-    }
+  if (const CommandRow* row = CommandForKey(key_code, shift)) RunCommand(row->command);
+}
+
+void frmMain::RunCommand(Command command) {
+  switch (command) {
+    case Command::LoadPage: LoadPage(); return;
+    case Command::GoBack: NavigateBack(); return;
+    case Command::GoForward: NavigateForward(); return;
+    case Command::Refresh: WB.Refresh(); return;
+    case Command::Home: NavigateHome(); return;
+    case Command::EditPage: EditPage(); return;
+    case Command::SetAsHomePage: SetAsHomePage(); return;
+    case Command::Options: ShowOptions(); return;
+    case Command::Help: OpenHelpFile(); return;
+    case Command::About: ShowAbout(); return;
+    case Command::Exit: ExitProgram(); return;
+    case Command::StoreHomePage:
+      // Unlike Set As Home Page: no busy check, and the menu is left as it is.
+      FollowScreen();
+      state_.HomePage = state_.CurrentAddress;
+      HomePageChanged();
+      return;
+    case Command::kCount: return;
   }
 }
 

@@ -9,37 +9,36 @@
 
 namespace vantile {
 
-std::string MenuItemText(const PopupMenuRow& row) {
-  std::string text(row.caption);
-  if (!row.shortcut.empty()) {
-    text += '\t';
-    text += row.shortcut;
-  }
-  return text;
-}
-
 std::vector<MenuEntry> PopupMenuEntries(const std::vector<std::string>& DemoNames,
                                         std::int32_t DemoCount) {
   std::vector<MenuEntry> entries;
-  entries.reserve(kPopupMenuTable.size());
-  for (const PopupMenuRow& row : kPopupMenuTable) {
+  entries.reserve(kPopupMenuLayout.size());
+  for (const MenuSlot& slot : kPopupMenuLayout) {
     MenuEntry entry;
-    if (row.separator()) {
-      entry.kind = MenuEntry::Kind::Separator;
-    } else {
-      entry.id = row.id;
-      entry.text = MenuItemText(row);
-    }
-    if (row.id == kMenuDemos) {
-      std::size_t count = DemoCount > 0 ? static_cast<std::size_t>(DemoCount) : 0;
-      count = std::min(count, DemoNames.size());
-      for (std::size_t i = 0; i < count; ++i) {
-        MenuEntry demo;
-        demo.id = kMenuFirstDemo + static_cast<int>(i);
-        demo.text = DemoNames[i];
-        entry.submenu.push_back(std::move(demo));
+    switch (slot.kind) {
+      case MenuSlot::Kind::Separator:
+        entry.kind = MenuEntry::Kind::Separator;
+        break;
+      case MenuSlot::Kind::Item: {
+        const CommandRow& row = CommandRowOf(slot.command);
+        entry.id = row.menu_id;
+        entry.text = MenuItemText(row);
+        break;
       }
-      entry.enabled = count > 0;
+      case MenuSlot::Kind::Demos: {
+        entry.id = kMenuDemos;
+        entry.text = kDemosCaption;
+        std::size_t count = DemoCount > 0 ? static_cast<std::size_t>(DemoCount) : 0;
+        count = std::min(count, DemoNames.size());
+        for (std::size_t i = 0; i < count; ++i) {
+          MenuEntry demo;
+          demo.id = kMenuFirstDemo + static_cast<int>(i);
+          demo.text = DemoNames[i];
+          entry.submenu.push_back(std::move(demo));
+        }
+        entry.enabled = count > 0;
+        break;
+      }
     }
     entries.push_back(std::move(entry));
   }

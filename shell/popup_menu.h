@@ -1,6 +1,7 @@
-// The main window's popup menu as data: the fixed table of 17 entries, the
-// Demos submenu made from the sub-folders of the program's Demos folder, and
-// the sort that orders them. The platform's Menu only shows what this builds.
+// The main window's popup menu as data: the fixed layout of 17 entries over
+// the command table, the Demos submenu made from the sub-folders of the
+// program's Demos folder, and the sort that orders them. The platform's Menu
+// only shows what this builds.
 #pragma once
 
 #include <array>
@@ -12,58 +13,64 @@
 #include <vector>
 
 #include "shell/app_log.h"
+#include "shell/commands.h"
 #include "shell/platform.h"
 
 namespace vantile {
 
-// Command ids of the menu items (also used by the keyboard commands).
-enum MenuCommand : int {
-  kMenuDismissed = 0,
-  kMenuLoadPage = 1,
-  kMenuDemos = 2,
-  kMenuGoBack = 3,
-  kMenuGoForward = 4,
-  kMenuRefresh = 5,
-  kMenuHome = 6,
-  kMenuEditPage = 7,
-  kMenuSetAsHomePage = 8,
-  kMenuHelp = 14,
-  kMenuAbout = 15,
-  kMenuExit = 16,
-  kMenuOptions = 50,
-  kMenuFirstDemo = 100,  // demo i has id 100 + i
+// The menu's layout: what stands where. Its items are the command table's
+// rows with a menu item, so their captions and labels come from there.
+struct MenuSlot {
+  enum class Kind { Item, Demos, Separator };
+  Kind kind;
+  Command command = Command::kCount;  // for Kind::Item
 };
 
-// One row of the menu table. A separator has id 0 and no caption.
-struct PopupMenuRow {
-  int id;
-  std::string_view caption;   // "&" marks the mnemonic
-  std::string_view shortcut;  // a label only; empty when the item shows none
-  bool separator() const { return caption.empty(); }
-};
+constexpr MenuSlot MenuItem(Command command) { return {MenuSlot::Kind::Item, command}; }
+inline constexpr MenuSlot kDemosSlot = {MenuSlot::Kind::Demos};
+inline constexpr MenuSlot kMenuSeparator = {MenuSlot::Kind::Separator};
+inline constexpr std::string_view kDemosCaption = "&Demos";
 
-inline constexpr std::array<PopupMenuRow, 17> kPopupMenuTable = {{
-    {kMenuLoadPage, "&Load Page...", "Ctrl+0"},
-    {kMenuDemos, "&Demos", ""},
-    {0, "", ""},
-    {kMenuGoBack, "Go &Back", "Ctrl+B"},
-    {kMenuGoForward, "Go &Forward", "Ctrl+F"},
-    {kMenuRefresh, "&Refresh", "F5"},
-    {kMenuHome, "&Home", "Ctrl+H"},
-    {0, "", ""},
-    {kMenuEditPage, "&Edit Page", "Ctrl+E"},
-    {kMenuSetAsHomePage, "&Set As Home Page", "Ctrl+S"},
-    {0, "", ""},
-    {kMenuOptions, "&Options...", "F6"},
-    {0, "", ""},
-    {kMenuHelp, "Hel&p", "F1"},
-    {kMenuAbout, "&About...", ""},
-    {0, "", ""},
-    {kMenuExit, "E&xit", "Ctrl+Q"},
-}};
+inline constexpr auto kPopupMenuLayout = std::to_array<MenuSlot>({
+    MenuItem(Command::LoadPage),
+    kDemosSlot,
+    kMenuSeparator,
+    MenuItem(Command::GoBack),
+    MenuItem(Command::GoForward),
+    MenuItem(Command::Refresh),
+    MenuItem(Command::Home),
+    kMenuSeparator,
+    MenuItem(Command::EditPage),
+    MenuItem(Command::SetAsHomePage),
+    kMenuSeparator,
+    MenuItem(Command::Options),
+    kMenuSeparator,
+    MenuItem(Command::Help),
+    MenuItem(Command::About),
+    kMenuSeparator,
+    MenuItem(Command::Exit),
+});
 
-// The item's text: the caption, then a TAB and the shortcut text when it has one.
-std::string MenuItemText(const PopupMenuRow& row);
+namespace popup_menu_checks {
+
+// Every command with a menu item stands in the menu once, and nothing
+// else does: an item nobody can reach, or one without a caption, would
+// otherwise only show up on screen.
+constexpr bool EveryMenuItemStandsOnce() {
+  for (const CommandRow& row : kCommandTable) {
+    int times = 0;
+    for (const MenuSlot& slot : kPopupMenuLayout) {
+      if (slot.kind == MenuSlot::Kind::Item && slot.command == row.command) ++times;
+    }
+    if (times != (row.has_menu_item() ? 1 : 0)) return false;
+  }
+  return true;
+}
+
+}  // namespace popup_menu_checks
+
+static_assert(popup_menu_checks::EveryMenuItemStandsOnce(),
+              "each command with a caption needs one place in the menu, and only those");
 
 // The whole menu for the platform: the table, with the demos as the submenu
 // of "&Demos", or "&Demos" greyed when there are none.

@@ -29,11 +29,12 @@ std::vector<unsigned long> Cardinals(Display* display, Window window, const char
 
 }  // namespace
 
-CoverWatch::CoverWatch(GtkWidget* window, std::function<void(bool)> changed)
+CoverWatch::CoverWatch(GtkWidget* window, PauseReport changed)
     : window_(window), changed_(std::move(changed)) {
   GdkDisplay* display = gtk_widget_get_display(window_);
   if (ForeignToplevelWatch::Possible(window_)) {
-    wayland_ = std::make_unique<ForeignToplevelWatch>(window_, changed_);
+    wayland_ = std::make_unique<ForeignToplevelWatch>(
+        window_, [this](bool covered) { changed_(PauseReason::Covered, covered); });
     return;
   }
   if (!GDK_IS_X11_DISPLAY(display)) return;
@@ -150,7 +151,7 @@ void CoverWatch::Judge() {
   const bool covered = MonitorCovered(screen, others);
   if (covered == covered_) return;
   covered_ = covered;
-  changed_(covered);
+  changed_(PauseReason::Covered, covered);
 }
 
 }  // namespace vantile

@@ -4,24 +4,24 @@
 // structure notifications (nothing is polled). On Wayland, where the
 // compositor offers foreign-toplevel-management: a focused full-screen
 // window on the desktop's output. Elsewhere it reports nothing and the page
-// is never paused for being covered.
+// is never paused for being covered. It reports PauseReason::Covered.
 #pragma once
 
 #include <gtk/gtk.h>
 
-#include <functional>
 #include <memory>
 #include <set>
 
 #include "shell/gtk/foreign_toplevel_watch.h"
+#include "shell/gtk/pause_watch.h"
 
 namespace vantile {
 
-class CoverWatch {
+class CoverWatch : public PauseWatch {
  public:
   // `changed` hears every change of "covered", starting from not covered.
-  CoverWatch(GtkWidget* window, std::function<void(bool covered)> changed);
-  ~CoverWatch();
+  CoverWatch(GtkWidget* window, PauseReport changed);
+  ~CoverWatch() override;
   CoverWatch(const CoverWatch&) = delete;
   CoverWatch& operator=(const CoverWatch&) = delete;
 
@@ -31,7 +31,7 @@ class CoverWatch {
   void Judge();
 
   GtkWidget* window_;
-  std::function<void(bool)> changed_;
+  PauseReport changed_;
   GdkWindow* root_ = nullptr;
   std::set<unsigned long> watched_;  // client windows whose changes we hear
   guint idle_ = 0;

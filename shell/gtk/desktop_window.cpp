@@ -5,7 +5,7 @@
 #include "common/file_util.h"
 #include "shell/gtk/key_codes.h"
 #include "shell/live_page.h"
-#include "shell/settings.h"
+#include "shell/pause_reasons.h"
 
 namespace vantile {
 namespace {
@@ -34,7 +34,6 @@ DesktopWindow::DesktopWindow(DesktopWindowSetup setup)
   pump_.SetInFlightProbe([this] { return shown_ && browser_.ReadyState() != READYSTATE_COMPLETE; });
   desktop_.SetCloseHandler(std::move(setup.close_program));
   browser_.SetContextMenuEventHook([this](const GdkEvent* event) { menu_.SetTriggerEvent(event); });
-  g_signal_connect(window(), "size-allocate", G_CALLBACK(OnSizeAllocate), this);
   g_signal_connect(window(), "key-release-event", G_CALLBACK(OnKeyRelease), this);
 }
 
@@ -71,12 +70,15 @@ void DesktopWindow::StartWatches() {
   if (LivePageEnabled(registry_)) {
     live_page_ = std::make_unique<LivePageMonitor>(WEBKIT_WEB_VIEW(browser_.widget()), browser_);
   }
-  // A page that must keep running while hidden can say so in the settings file.
-  if (!SettingSwitchOn(registry_, "PauseWhenHidden")) return;
+  // A page that must keep running while hidden can say so in the settings
+  // file; then nothing is watched at all.
+  pause_rules_ = ReadPauseRules(registry_);
+  if (ReasonsToWatch(pause_rules_).Empty()) return;
   pause_timer_ = g_timeout_add(500, +[](gpointer data) -> gboolean {
     auto* self = static_cast<DesktopWindow*>(data);
     self->pause_timer_ = 0;
-    self->pause_ = std::make_unique<PagePause>(self->window(), self->desktop_.overlay(), self->browser_.widget());
+    self->pause_ = std::make_unique<PauseWatches>(self->window(), self->desktop_.overlay(), self->browser_.widget(),
+                                                  self->pause_rules_);
     return G_SOURCE_REMOVE;
   }, this);
 }
@@ -91,14 +93,6 @@ void DesktopWindow::Shutdown() {
   form_.Form_QueryUnload();
   browser_.Shutdown();
   gtk_widget_hide(window());
-}
-
-void DesktopWindow::OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
-  auto* self = static_cast<DesktopWindow*>(data);
-  if (allocation->width == self->width_ && allocation->height == self->height_) return;
-  self->width_ = allocation->width;
-  self->height_ = allocation->height;
-  self->form_.Form_Resize(allocation->width, allocation->height);
 }
 
 gboolean DesktopWindow::OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer data) {

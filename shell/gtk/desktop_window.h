@@ -19,7 +19,7 @@
 #include "shell/gtk/gio_shell.h"
 #include "shell/gtk/live_page_gtk.h"
 #include "shell/gtk/message_pump_gtk.h"
-#include "shell/gtk/page_pause.h"
+#include "shell/gtk/pause_watches.h"
 #include "shell/gtk/popup_menu_gtk.h"
 #include "shell/gtk/webkit/webkit_browser.h"
 
@@ -66,7 +66,6 @@ class DesktopWindow {
   void Shutdown();
 
  private:
-  static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self);
   static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self);
 
   RegistryStore& registry_;
@@ -80,13 +79,12 @@ class DesktopWindow {
   frmMain form_;
   std::unique_ptr<FirstRunNote> note_;
   std::unique_ptr<LivePageMonitor> live_page_;
-  std::unique_ptr<PagePause> pause_;
+  PauseRules pause_rules_;
+  std::unique_ptr<PauseWatches> pause_;
   guint pause_timer_ = 0;
   guint activate_idle_ = 0;
   bool shut_down_ = false;
   bool shown_ = false;  // start-up is over: waits for a page may sleep
-  int width_ = -1;
-  int height_ = -1;
 };
 
 }  // namespace vantile

@@ -4,7 +4,7 @@
 
 namespace vantile {
 
-LockWatch::LockWatch(std::function<void(bool)> changed)
+LockWatch::LockWatch(PauseReport changed)
     : changed_(std::move(changed)), cancellable_(g_cancellable_new()) {
   session_bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   if (session_bus_) {
@@ -75,7 +75,7 @@ void LockWatch::Report() {
   const bool locked = saver_active_ || session_locked_;
   if (reported_ == locked) return;
   reported_ = locked;
-  changed_(locked);
+  changed_(PauseReason::Locked, locked);
 }
 
 }  // namespace vantile

@@ -1,19 +1,20 @@
 // Follows whether the screen is locked or blanked: the login manager's
 // LockedHint of this session (system bus) and the desktop's screensaver
 // ActiveChanged signal (session bus, under either of its usual names),
-// whichever the session has.
+// whichever the session has. It reports PauseReason::Locked.
 #pragma once
 
 #include <gio/gio.h>
 
-#include <functional>
+#include "shell/gtk/pause_watch.h"
 
 namespace vantile {
 
-class LockWatch {
+class LockWatch : public PauseWatch {
  public:
-  explicit LockWatch(std::function<void(bool locked)> changed);
-  ~LockWatch();
+  // `changed` hears every change of "locked", starting from not locked.
+  explicit LockWatch(PauseReport changed);
+  ~LockWatch() override;
   LockWatch(const LockWatch&) = delete;
   LockWatch& operator=(const LockWatch&) = delete;
 
@@ -25,7 +26,7 @@ class LockWatch {
   static void OnSessionFound(GObject*, GAsyncResult*, gpointer self);
   void Report();
 
-  std::function<void(bool)> changed_;
+  PauseReport changed_;
   GDBusConnection* session_bus_ = nullptr;
   GDBusConnection* system_bus_ = nullptr;
   guint saver_signals_[2] = {};

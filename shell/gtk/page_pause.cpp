@@ -2,15 +2,7 @@
 
 namespace vantile {
 
-PagePause::PagePause(GtkWidget* window, GtkOverlay* overlay, GtkWidget* view) : overlay_(overlay), view_(view) {
-  cover_ = std::make_unique<CoverWatch>(window, [this](bool covered) {
-    covered_ = covered;
-    Apply();
-  });
-  lock_ = std::make_unique<LockWatch>([this](bool locked) {
-    locked_ = locked;
-    Apply();
-  });
+PagePause::PagePause(GtkOverlay* overlay, GtkWidget* view) : overlay_(overlay), view_(view) {
   g_signal_connect_after(view_, "draw", G_CALLBACK(OnViewDrawn), this);
 }
 
@@ -19,10 +11,9 @@ PagePause::~PagePause() {
   if (paused_) Resume();
 }
 
-void PagePause::Apply() {
-  const bool hidden = covered_ || locked_;
-  if (hidden == paused_) return;
-  if (hidden) {
+void PagePause::SetPaused(bool paused) {
+  if (paused == paused_) return;
+  if (paused) {
     Pause();
   } else {
     Resume();

@@ -73,6 +73,20 @@ TEST(PopupMenuTable, HasTheSeventeenEntriesInOrder) {
   }
 }
 
+TEST(PopupMenuTable, ShortcutLabelsAreMadeFromTheKeyAndItsShiftState) {
+  const struct {
+    KeyBinding key;
+    std::string label;
+  } cases[] = {
+      {{'0', KeyShift::Ctrl}, "Ctrl+0"},
+      {{'Z', KeyShift::Ctrl}, "Ctrl+Z"},
+      {{FunctionKey(12), KeyShift::Nothing}, "F12"},
+      {{FunctionKey(6), KeyShift::Any}, "F6"},
+      {{FunctionKey(1), KeyShift::Ctrl}, "Ctrl+F1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KeyLabel(c.key), c.label);
+}
+
 TEST(PopupMenuTable, DemosBecomeTheSubmenuWithIdsFrom100) {
   std::vector<MenuEntry> entries = PopupMenuEntries({"Alpha", "Zeta", "beta"}, 3);
   const MenuEntry& demos = entries[1];
