@@ -17,10 +17,10 @@
 #include "shell/command_line.h"
 #include "shell/display_choice.h"
 #include "shell/frm_main.h"
-#include "shell/gtk/desktop_window.h"
-#include "shell/gtk/monitor_desktops.h"
-#include "shell/gtk/startup_trace.h"
-#include "shell/gtk/wayland_probe.h"
+#include "shell/gtk/windows/desktop_window.h"
+#include "shell/gtk/windows/monitor_desktops.h"
+#include "shell/gtk/glue/startup_trace.h"
+#include "shell/gtk/windows/wayland_probe.h"
 #include "shell/gtk/webkit/webkit_browser.h"
 
 namespace vantile {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/gtk/dialogs_gtk.h"
+#include "shell/gtk/glue/dialogs_gtk.h"
 #include "shell/gtk/webkit/browser_note.h"
 #include "shell/gtk/webkit/page_scripts.h"
 

@@ -5,7 +5,7 @@
 #include "common/file_util.h"
 #include "common/gtk/web_browser.h"
 #include "shell/file_uri.h"
-#include "shell/gtk/startup_trace.h"
+#include "shell/gtk/glue/startup_trace.h"
 #include "shell/gtk/webkit/browser_note.h"
 #include "shell/gtk/webkit/view_refusals.h"
 #include "shell/settings.h"

@@ -6,7 +6,7 @@
 
 #include <gio/gio.h>
 
-#include "shell/gtk/pause_watch.h"
+#include "shell/gtk/watches/pause_watch.h"
 
 namespace vantile {
 

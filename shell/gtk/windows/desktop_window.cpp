@@ -1,9 +1,9 @@
-#include "shell/gtk/desktop_window.h"
+#include "shell/gtk/windows/desktop_window.h"
 
 #include <utility>
 
 #include "common/file_util.h"
-#include "shell/gtk/key_codes.h"
+#include "shell/gtk/glue/key_codes.h"
 #include "shell/live_page.h"
 #include "shell/pause_reasons.h"
 

@@ -1,4 +1,4 @@
-#include "shell/gtk/key_codes.h"
+#include "shell/gtk/glue/key_codes.h"
 
 #include <string_view>
 

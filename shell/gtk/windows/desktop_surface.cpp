@@ -1,4 +1,4 @@
-#include "shell/gtk/desktop_surface.h"
+#include "shell/gtk/windows/desktop_surface.h"
 
 #include <gdk/gdkx.h>
 #include <gtk-layer-shell.h>

@@ -2,7 +2,7 @@
 #include <utility>
 
 #include "common/gtk/owner_window_gtk.h"
-#include "shell/gtk/dialogs_gtk.h"
+#include "shell/gtk/glue/dialogs_gtk.h"
 
 namespace vantile {
 

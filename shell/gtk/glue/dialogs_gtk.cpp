@@ -1,4 +1,4 @@
-#include "shell/gtk/dialogs_gtk.h"
+#include "shell/gtk/glue/dialogs_gtk.h"
 
 #include <vector>
 

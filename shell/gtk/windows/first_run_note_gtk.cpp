@@ -1,4 +1,4 @@
-#include "shell/gtk/first_run_note_gtk.h"
+#include "shell/gtk/windows/first_run_note_gtk.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "shell/gtk/startup_trace.h"
+#include "shell/gtk/glue/startup_trace.h"
 
 #include <time.h>
 

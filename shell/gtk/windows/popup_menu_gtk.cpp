@@ -1,11 +1,11 @@
-#include "shell/gtk/popup_menu_gtk.h"
+#include "shell/gtk/windows/popup_menu_gtk.h"
 
 #include <sstream>
 #include <string>
 
 #include "common/gtk/glib_util.h"
 #include "common/text.h"
-#include "shell/gtk/startup_trace.h"
+#include "shell/gtk/glue/startup_trace.h"
 
 namespace vantile {
 

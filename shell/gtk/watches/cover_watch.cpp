@@ -1,4 +1,4 @@
-#include "shell/gtk/cover_watch.h"
+#include "shell/gtk/watches/cover_watch.h"
 
 #include <vector>
 

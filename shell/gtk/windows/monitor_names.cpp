@@ -1,4 +1,4 @@
-#include "shell/gtk/monitor_names.h"
+#include "shell/gtk/windows/monitor_names.h"
 
 #include <X11/extensions/Xrandr.h>
 #include <gdk/gdkwayland.h>

@@ -1,4 +1,4 @@
-#include "shell/gtk/wayland_probe.h"
+#include "shell/gtk/windows/wayland_probe.h"
 
 #include <wayland-client.h>
 

@@ -1,4 +1,4 @@
-#include "shell/gtk/live_page_gtk.h"
+#include "shell/gtk/watches/live_page_gtk.h"
 
 #include <chrono>
 #include <cstdio>

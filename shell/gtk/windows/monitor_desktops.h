@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/registry_store.h"
-#include "shell/gtk/desktop_window.h"
+#include "shell/gtk/windows/desktop_window.h"
 
 namespace vantile {
 

@@ -1,4 +1,4 @@
-#include "shell/gtk/desktop_gtk.h"
+#include "shell/gtk/windows/desktop_gtk.h"
 
 #include <gdk/gdkx.h>
 #include <X11/Xatom.h>
@@ -11,7 +11,7 @@
 #include "common/file_util.h"
 #include "common/gtk/glib_util.h"
 #include "common/gtk/owner_window_gtk.h"
-#include "shell/gtk/startup_trace.h"
+#include "shell/gtk/glue/startup_trace.h"
 #include "shell/panel_record.h"
 
 namespace vantile {

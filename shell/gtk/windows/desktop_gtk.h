@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/gtk/glib_util.h"
-#include "shell/gtk/work_area_watch.h"
-#include "shell/gtk/desktop_surface.h"
+#include "shell/gtk/watches/work_area_watch.h"
+#include "shell/gtk/windows/desktop_surface.h"
 #include "shell/panel_record.h"
 #include "shell/platform.h"
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "shell/gtk/page_pause.h"
-#include "shell/gtk/pause_watch.h"
+#include "shell/gtk/windows/page_pause.h"
+#include "shell/gtk/watches/pause_watch.h"
 #include "shell/pause_reasons.h"
 
 namespace vantile {

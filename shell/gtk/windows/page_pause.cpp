@@ -1,4 +1,4 @@
-#include "shell/gtk/page_pause.h"
+#include "shell/gtk/windows/page_pause.h"
 
 namespace vantile {
 

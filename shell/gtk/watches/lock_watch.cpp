@@ -1,4 +1,4 @@
-#include "shell/gtk/lock_watch.h"
+#include "shell/gtk/watches/lock_watch.h"
 
 #include <unistd.h>
 

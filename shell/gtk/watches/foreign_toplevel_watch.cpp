@@ -1,4 +1,4 @@
-#include "shell/gtk/foreign_toplevel_watch.h"
+#include "shell/gtk/watches/foreign_toplevel_watch.h"
 
 #include <gdk/gdkwayland.h>
 

@@ -1,4 +1,4 @@
-#include "shell/gtk/work_area_watch.h"
+#include "shell/gtk/watches/work_area_watch.h"
 
 #include <gdk/gdkx.h>
 #include <X11/Xlib.h>

@@ -1,9 +1,9 @@
-#include "shell/gtk/pause_watches.h"
+#include "shell/gtk/watches/pause_watches.h"
 
 #include <utility>
 
-#include "shell/gtk/cover_watch.h"
-#include "shell/gtk/lock_watch.h"
+#include "shell/gtk/watches/cover_watch.h"
+#include "shell/gtk/watches/lock_watch.h"
 
 namespace vantile {
 namespace {

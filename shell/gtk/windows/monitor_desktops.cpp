@@ -1,8 +1,8 @@
-#include "shell/gtk/monitor_desktops.h"
+#include "shell/gtk/windows/monitor_desktops.h"
 
 #include <utility>
 
-#include "shell/gtk/monitor_names.h"
+#include "shell/gtk/windows/monitor_names.h"
 #include "shell/monitor_layout.h"
 
 namespace vantile {

@@ -1,4 +1,4 @@
-#include "shell/gtk/gio_shell.h"
+#include "shell/gtk/glue/gio_shell.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>

@@ -1,10 +1,10 @@
-#include "shell/gtk/message_pump_gtk.h"
+#include "shell/gtk/glue/message_pump_gtk.h"
 
 #include <glib.h>
 
 #include <memory>
 
-#include "shell/gtk/startup_trace.h"
+#include "shell/gtk/glue/startup_trace.h"
 
 namespace vantile {
 

@@ -12,8 +12,8 @@
 #include <memory>
 #include <set>
 
-#include "shell/gtk/foreign_toplevel_watch.h"
-#include "shell/gtk/pause_watch.h"
+#include "shell/gtk/watches/foreign_toplevel_watch.h"
+#include "shell/gtk/watches/pause_watch.h"
 
 namespace vantile {
 
