@@ -15,11 +15,18 @@ namespace {
 // desktop parse megabytes for one call.
 constexpr std::size_t kMaxRequestSize = 64 * 1024;
 
+// Every table of commands a page may call, one per object the page scripts
+// offer; another object is one more entry.
+using CommandTable = std::span<const PageCommand> (*)();
+constexpr CommandTable kCommandTables[] = {ExternalCommands};
+
 }  // namespace
 
 const PageCommand* FindPageCommand(std::string_view name) {
-  for (const PageCommand& command : ExternalCommands()) {
-    if (command.name == name) return &command;
+  for (CommandTable table : kCommandTables) {
+    for (const PageCommand& command : table()) {
+      if (command.name == name) return &command;
+    }
   }
   return nullptr;
 }
