@@ -83,20 +83,7 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   CreateMyPopupMenu();
 
   // 5. The settings, and with them the start page and the allow-list.
-  state_.IsBusy = true;
-  LoadSettings(platform_.registry, state_);
-  if (!primary()) {
-    // Another monitor starts at its own home page, never at "LastPage".
-    TakeMonitorHome(state_);
-    state_.CurrentAddress = state_.HomePage;
-  }
-  state_.IsBusy = false;
-  // A settings file that exists but cannot be read is left as it is and the
-  // window runs on defaults; the user must hear why their settings are gone.
-  for (const std::string& problem : primary() ? platform_.registry.UnreadableHives() : std::vector<std::string>{}) {
-    std::cerr << "vantile: " << problem << "; running on default settings and leaving the file as it is\n";
-    LogError("LoadSettings: " + problem);
-  }
+  LoadWindowSettings();
 
   // 6. Window load. The browser comes up with its design-time user agent.
   WB.SetUserAgent(kUserAgent);
@@ -110,11 +97,8 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   if (primary()) state_.MutexHandle.TryAcquire(kInstanceLockName);
   state_.IsBusy = false;
 
-  // 7. Scroll bars off only when asked; otherwise the flags are left alone.
-  if (state_.NoScrollbars) WB.SetHostFlags(DOCHOSTUIFLAG_SCROLL_NO);
-
-  // 8. What the page may download.
-  WB.SetDownloadControl(DownloadControlFlags(state_));
+  // 7, 8. Scroll bars, and what the page may download.
+  ApplyPageSettings();
 
   // 9, 10. From here the browser's events and requests reach this window.
   WB.SetEvents(this);
@@ -141,6 +125,29 @@ bool frmMain::Form_Load(const std::string& argument_text) {
   // panels, or they would stay hidden after exit.
   if (phase_ == Phase::Loaded) PositionWindow();
   return true;
+}
+
+void frmMain::LoadWindowSettings() {
+  state_.IsBusy = true;
+  LoadSettings(platform_.registry, state_);
+  if (!primary()) {
+    // Another monitor starts at its own home page, never at "LastPage".
+    TakeMonitorHome(state_);
+    state_.CurrentAddress = state_.HomePage;
+  }
+  state_.IsBusy = false;
+  // A settings file that exists but cannot be read is left as it is and the
+  // window runs on defaults; the user must hear why their settings are gone.
+  for (const std::string& problem : primary() ? platform_.registry.UnreadableHives() : std::vector<std::string>{}) {
+    std::cerr << "vantile: " << problem << "; running on default settings and leaving the file as it is\n";
+    LogError("LoadSettings: " + problem);
+  }
+}
+
+void frmMain::ApplyPageSettings() {
+  // Scroll bars off only when asked; otherwise the flags are left alone.
+  if (state_.NoScrollbars) WB.SetHostFlags(DOCHOSTUIFLAG_SCROLL_NO);
+  WB.SetDownloadControl(DownloadControlFlags(state_));
 }
 
 void frmMain::Form_Activate() {
@@ -213,8 +220,7 @@ void frmMain::ReloadSettings() {
   TakeMonitorHome(saved);
   saved.CurrentAddress = state_.CurrentAddress;
   static_cast<Settings&>(state_) = std::move(saved);
-  if (state_.NoScrollbars) WB.SetHostFlags(DOCHOSTUIFLAG_SCROLL_NO);
-  WB.SetDownloadControl(DownloadControlFlags(state_));
+  ApplyPageSettings();
   ApplyHomeRule();
 }
 

@@ -168,6 +168,11 @@ class frmMain : public BrowserEvents {
 
  private:
   void CreateMyPopupMenu();
+  // Start-up's settings: a window on another monitor starts at its own
+  // home page; a settings file that cannot be read is reported.
+  void LoadWindowSettings();
+  // The settings the page is shown with: scroll bars and downloads.
+  void ApplyPageSettings();
   void LogInfo(const std::string& text);
   void LogError(const std::string& text);
   // Runs the message loop until the page has loaded, for at most
