@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 
 namespace vantile {
 
@@ -18,7 +19,7 @@ constexpr std::size_t kMaxRequestSize = 64 * 1024;
 // Every table of commands a page may call, one per object the page scripts
 // offer; another object is one more entry.
 using CommandTable = std::span<const PageCommand> (*)();
-constexpr CommandTable kCommandTables[] = {ExternalCommands};
+constexpr CommandTable kCommandTables[] = {ExternalCommands, VantileCommands};
 
 }  // namespace
 
@@ -63,10 +64,13 @@ void CallPageCommand(const PageRequest& request, PageTrust caller, Delivery deli
   if (!command) return reply(PageAnswer::Error("there is no command \"" + request.name + "\""));
   if (caller < command->needs) return reply(PageAnswer::Error(request.name + " is only for the desktop's own page"));
   if (command->delivery != delivery) return reply(PageAnswer::Error(request.name + " cannot be called this way"));
-  bool answered = false;
-  command->run(context, request.args, [&answered, &reply](PageAnswer answer) {
-    if (answered) return;
-    answered = true;
+  // A command may answer after this returns (the power services answer
+  // over the bus), so the guard that lets it answer once lives with the
+  // answer, not here.
+  auto answered = std::make_shared<bool>(false);
+  command->run(context, request.args, [answered, reply](PageAnswer answer) {
+    if (*answered) return;
+    *answered = true;
     reply(std::move(answer));
   });
 }

@@ -24,6 +24,7 @@
 namespace vantile {
 
 class BrowserEvents;
+class PageSources;
 
 using Json = nlohmann::json;
 
@@ -50,9 +51,12 @@ struct PageAnswer {
   static PageAnswer Error(std::string why) { return {nullptr, std::move(why)}; }
 };
 
-// What the commands act on: the window's answers to the page.
+// What the commands act on: the window's answers to the page, and the
+// view's data sources (null: none). A command that answers later must not
+// keep the context itself.
 struct PageContext {
   BrowserEvents& desktop;
+  PageSources* sources = nullptr;
 };
 
 using PageReply = std::function<void(PageAnswer)>;
@@ -67,6 +71,8 @@ struct PageCommand {
 
 // window.external's commands.
 std::span<const PageCommand> ExternalCommands();
+// window.vantile's.
+std::span<const PageCommand> VantileCommands();
 // The row named `name`, or null.
 const PageCommand* FindPageCommand(std::string_view name);
 

@@ -8,7 +8,7 @@ namespace {
 
 TEST(PageBridge, TheTokenLivesOnlyInTheIsolatedWorldsScript) {
   const std::string token = "00112233445566778899aabbccddeeff";
-  const std::string external = ExternalScript();
+  const std::string external = PageWorldScript();
   const std::string bridge = BridgeScript(token);
   EXPECT_EQ(external.find(token), std::string::npos);
   EXPECT_EQ(external.find(kPageChannel), std::string::npos) << "the page's world never names the channel";

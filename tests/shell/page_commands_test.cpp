@@ -1,6 +1,8 @@
 // What page script, page links and page message boxes reach through frmMain.
 #include "shell/file_uri.h"
 #include "shell/page_api/page_api.h"
+#include "shell/page_api/page_sources.h"
+#include "tests/shell/fixture_system.h"
 #include "tests/shell/frm_main_fixture.h"
 
 namespace vantile {
@@ -142,6 +144,22 @@ TEST_F(PageCommandsTest, WindowExternalsCallsReachTheDesktopByName) {
                                           "shell.LocalDrives x2"}));
 }
 
+TEST_F(PageCommandsTest, AReadingThatComesLaterIsAnsweredOnceAfterTheCallReturned) {
+  StartWithPrograms({});
+  test::FixtureSystem system;
+  system.power_later = true;
+  PageSources sources(system);
+  PageContext context{Form(), &sources};
+  std::vector<std::string> answers;
+  CallPageCommand(*ParsePageRequest(R"({"id":9,"name":"read","args":{"source":"power"}})"), PageTrust::UsersOwnPage,
+                  Delivery::Later, context, [&](PageAnswer answer) { answers.push_back(AnswerText(9, answer)); });
+  EXPECT_TRUE(answers.empty());
+  system.power = Reading<PowerFigures>::Of({std::nullopt, false, "balanced"});
+  system.AnswerPower();
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(Json::parse(answers[0])["value"]["profile"], "balanced");
+}
+
 TEST_F(PageCommandsTest, ACallWithoutTheTrustOrTheWayItNeedsIsRefusedWithAReason) {
   StartWithPrograms({});
   const struct {
@@ -156,6 +174,10 @@ TEST_F(PageCommandsTest, ACallWithoutTheTrustOrTheWayItNeedsIsRefusedWithAReason
        "getLocalDrives cannot be called this way"},
       {R"({"name":"openFolder"})", Delivery::AtOnce, PageTrust::UsersOwnPage, "openFolder cannot be called this way"},
       {R"({"name":"toString"})", Delivery::Later, PageTrust::UsersOwnPage, "there is no command \"toString\""},
+      {R"({"name":"read","args":{"source":7}})", Delivery::Later, PageTrust::UsersOwnPage,
+       "name a source to read, such as \"cpu\""},
+      {R"({"name":"read","args":{"source":"cpu"}})", Delivery::Later, PageTrust::UsersOwnPage,
+       "this desktop reads no sources"},
   };
   for (const auto& row : rows) EXPECT_EQ(Call(row.request, row.delivery, row.caller).error, row.error) << row.request;
   EXPECT_TRUE(fakes.journal.Empty());

@@ -40,10 +40,11 @@ PageReply ReplyTo(WebKitScriptMessageReply* reply, JSCValue* message, std::uint6
 }  // namespace
 
 PageChannelGtk::PageChannelGtk(DocumentTrust& trust, BrowserEvents* const& events,
-                               std::function<std::string()> location)
+                               std::function<std::string()> location, PageSources& sources)
     : trust_(trust),
       events_(events),
       location_(std::move(location)),
+      sources_(sources),
       content_(webkit_user_content_manager_new()),
       token_(MakeBridgeToken(SystemRandomBytes)) {
   WebKitUserContentManager* manager = content_.get();
@@ -78,7 +79,7 @@ void PageChannelGtk::Rebuild() {
   };
   static const char* const kLocalOnly[] = {"file:///*", nullptr};
   if (token_) {
-    add_script(webkit_user_script_new(ExternalScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+    add_script(webkit_user_script_new(PageWorldScript().c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kLocalOnly, nullptr));
     add_script(webkit_user_script_new_for_world(BridgeScript(*token_).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                                                 WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kBridgeWorld, kLocalOnly,
@@ -114,7 +115,7 @@ gboolean PageChannelGtk::OnPageCall(WebKitUserContentManager*, JSCValue* message
     answer(PageAnswer::Error("the desktop takes calls only from its own page"));
     return TRUE;
   }
-  PageContext context{*self->events_};
+  PageContext context{*self->events_, &self->sources_};
   CallPageCommand(*request, caller, Delivery::Later, context, answer);
   return TRUE;
 }
@@ -128,7 +129,7 @@ std::string PageChannelGtk::AnswerAtOnce(std::string_view question) {
   const PageTrust caller = Caller(rest.substr(0, colon));
   if (!request || caller == PageTrust::Untrusted) return {};
   std::string text;
-  PageContext context{*events_};
+  PageContext context{*events_, &sources_};
   CallPageCommand(*request, caller, Delivery::AtOnce, context,
                   [&text, id = request->id](PageAnswer answer) { text = AnswerText(id, answer); });
   return text;

@@ -13,6 +13,7 @@
 
 #include "common/gtk/gobject_ptr.h"
 #include "shell/page_api/page_api.h"
+#include "shell/page_api/page_sources.h"
 #include "shell/platform.h"
 #include "shell/trust/document_trust.h"
 
@@ -21,8 +22,10 @@ namespace vantile {
 class PageChannelGtk {
  public:
   // `events` is the browser's own pointer, read at every call since it
-  // changes; `location` gives the view's address now. All outlive this.
-  PageChannelGtk(DocumentTrust& trust, BrowserEvents* const& events, std::function<std::string()> location);
+  // changes; `location` gives the view's address now; `sources` are what
+  // window.vantile reads. All outlive this.
+  PageChannelGtk(DocumentTrust& trust, BrowserEvents* const& events, std::function<std::string()> location,
+                 PageSources& sources);
   ~PageChannelGtk();
   PageChannelGtk(const PageChannelGtk&) = delete;
   PageChannelGtk& operator=(const PageChannelGtk&) = delete;
@@ -46,6 +49,7 @@ class PageChannelGtk {
   DocumentTrust& trust_;
   BrowserEvents* const& events_;
   std::function<std::string()> location_;
+  PageSources& sources_;
   GObjectPtr<WebKitUserContentManager> content_;
   // The secret the bridge passes with every call; page content cannot read
   // it. Without one (no random numbers) the bridge is off.

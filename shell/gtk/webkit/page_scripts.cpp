@@ -27,7 +27,7 @@ std::string Script(const char* name) {
 
 }  // namespace
 
-std::string ExternalScript() { return Script("external.js"); }
+std::string PageWorldScript() { return Script("page.js"); }
 
 std::string BridgeScript(const std::string& token) {
   std::string script = Script("bridge.js");

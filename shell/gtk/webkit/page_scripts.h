@@ -2,8 +2,8 @@
 // .js files beside this one, built into the program as a resource.
 //
 // The page's calls are split over two script worlds. The page's own world
-// gets only window.external, whose methods hand each call to the isolated
-// bridge world as a DOM event; the bridge holds the token and the one
+// gets only window.external and window.vantile, whose methods hand each
+// call to the isolated bridge world as a DOM event; the bridge holds the token and the one
 // channel that reaches the window. Page script, in any frame, can neither
 // read the token nor post on the channel: both exist only in a world no page
 // script runs in, and the bridge is injected only into the main frame of
@@ -28,8 +28,8 @@ inline constexpr const char* kLinksChannel = "vantileLinks";
 // token, ':' and the request.
 inline constexpr std::string_view kAtOnceMarker = "\x01vantile-external:";
 
-// The page world's document-start script: window.external.
-std::string ExternalScript();
+// The page world's document-start script: window.external and window.vantile.
+std::string PageWorldScript();
 // The bridge world's document-start script, with the token in it.
 std::string BridgeScript(const std::string& token);
 // The links world's document-start script.

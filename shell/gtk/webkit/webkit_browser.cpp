@@ -40,7 +40,7 @@ NavigationFacts FactsOf(WebKitNavigationAction* action) {
 }  // namespace
 
 WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related)
-    : channel_(trust_, events_, [this] { return LocationURL(); }) {
+    : channel_(trust_, events_, [this] { return LocationURL(); }, sources_) {
   WebKitWebContext* context = webkit_web_context_get_default();
   StartupMark("context");
   if (!tuning.browser_caches) webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);

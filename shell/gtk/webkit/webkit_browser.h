@@ -44,6 +44,8 @@
 #include "shell/gtk/webkit/page_channel_gtk.h"
 #include "shell/gtk/webkit/page_dialogs_gtk.h"
 #include "shell/gtk/webkit/view_input_gtk.h"
+#include "shell/gtk/watches/system_data_gtk.h"
+#include "shell/page_api/page_sources.h"
 #include "shell/page_limits.h"
 #include "shell/platform.h"
 #include "shell/trust/document_trust.h"
@@ -113,6 +115,9 @@ class WebKitBrowser : public Browser {
 
   DocumentTrust trust_;
   BrowserEvents* events_ = nullptr;
+  // What window.vantile reads; nothing is sampled until a page asks.
+  SystemDataGtk system_;
+  PageSources sources_{system_};
   PageChannelGtk channel_;
   GObjectPtr<WebKitWebView> view_;  // our reference; the window holds another
   std::unique_ptr<PageDialogsGtk> dialogs_;

@@ -1,0 +1,144 @@
+// The objects the desktop's own page (the main frame of a local document)
+// gets in its own world: window.external, and window.vantile, a read-only
+// view of the machine. They hold no secret: each call goes as a DOM event to
+// the isolated bridge world, which alone reaches the desktop. This runs
+// before any script of the page, so the page cannot replace what it
+// captures here.
+(function () {
+  "use strict";
+  if (window.top !== window || location.protocol !== "file:") return;
+  var doc = document;
+  var dispatch = EventTarget.prototype.dispatchEvent;
+  var listen = EventTarget.prototype.addEventListener;
+  var unlisten = EventTarget.prototype.removeEventListener;
+  var Event_ = CustomEvent, String_ = String, Number_ = Number, Error_ = Error, TypeError_ = TypeError;
+  var Promise_ = Promise, freeze = Object.freeze, isFinite_ = isFinite, min = Math.min, max = Math.max;
+  var setTimeout_ = setTimeout.bind(window), clearTimeout_ = clearTimeout.bind(window);
+  var stringify = JSON.stringify, parse = JSON.parse;
+  var hidden = Object.getOwnPropertyDescriptor(Document.prototype, "hidden").get;
+  var waiting = Object.create(null);
+  var nextId = 1;
+
+  listen.call(doc, "vantile-page-answer", function (e) {
+    var answer = null;
+    try { answer = parse(typeof e.detail === "string" ? e.detail : ""); } catch (error) { return; }
+    var done = answer && waiting[answer.id];
+    if (!done) return;
+    delete waiting[answer.id];
+    done(answer);
+  });
+
+  // Sends one call; `done` gets the answer ({value} or {error}). With
+  // `atOnce` it has it before this returns.
+  function send(name, args, atOnce, done) {
+    var id = nextId++;
+    waiting[id] = done;
+    dispatch.call(doc, new Event_("vantile-page-call", { detail: stringify({ id: id, name: name, args: args, atOnce: atOnce }) }));
+  }
+  function text(v) { return v === undefined || v === null ? "" : String_(v); }
+  function failure(answer) { return new Error_(answer && answer.error ? String_(answer.error) : "the desktop did not answer"); }
+
+  var external = freeze({
+    openFile: function (sFile, sParams, sDir, showFormat) {
+      var show = showFormat === undefined ? 1 : Number_(showFormat);
+      send("openFile", { sFile: text(sFile), sParams: text(sParams), sDir: text(sDir), showFormat: show | 0 }, false, function () {});
+    },
+    openFolder: function (sFolder) { send("openFolder", { sFolder: text(sFolder) }, false, function () {}); },
+    openControlPanel: function () { send("openControlPanel", {}, false, function () {}); },
+    getLocalDrives: function () {
+      var drives = "";
+      send("getLocalDrives", {}, true, function (answer) {
+        if (answer && typeof answer.value === "string") drives = answer.value;
+      });
+      return drives;
+    }
+  });
+
+  // window.vantile: readings of the machine. A watch asks again every
+  // interval (or, for sources that change now and then, often enough to
+  // follow them, telling only of changes), never while the page is hidden,
+  // and ends with the page.
+  var kMaxWatches = 64, kMinInterval = 250, kMaxInterval = 86400000, kChangePoll = 500;
+  var changeOnly = { power: true };
+  var watchCount = 0, watchIds = 0;
+
+  function read(source, watchId) {
+    return new Promise_(function (resolve, reject) {
+      if (typeof source !== "string") {
+        reject(new TypeError_("name a source to read, such as \"cpu\""));
+        return;
+      }
+      send("read", { source: source, watch: watchId }, false, function (answer) {
+        if (answer && "value" in answer) resolve(answer.value); else reject(failure(answer));
+      });
+    });
+  }
+  function tell(callback, reading, error) {
+    // The page's own mistake surfaces in its console without ending the watch.
+    try { callback(reading, error); } catch (thrown) { setTimeout_(function () { throw thrown; }, 0); }
+  }
+  function refused(callback, why) {
+    setTimeout_(function () { tell(callback, null, new Error_(why)); }, 0);
+    return freeze({ stop: function () {} });
+  }
+  function watch(source, options, callback) {
+    if (typeof options === "function" && callback === undefined) { callback = options; options = undefined; }
+    if (typeof callback !== "function") throw new TypeError_("vantile.watch needs a function to call with each reading");
+    var interval = 1000;
+    if (options !== undefined && options !== null) {
+      if (typeof options !== "object") return refused(callback, "the options of a watch are an object, such as { interval: 1000 }");
+      if (options.interval !== undefined) {
+        if (typeof options.interval !== "number" || !isFinite_(options.interval)) {
+          return refused(callback, "a watch's interval is a number of milliseconds");
+        }
+        interval = min(max(options.interval, kMinInterval), kMaxInterval);
+      }
+    }
+    if (typeof source !== "string") return refused(callback, "name a source to watch, such as \"cpu\"");
+    if (watchCount >= kMaxWatches) return refused(callback, "a page may keep " + kMaxWatches + " watches at once; stop one first");
+    ++watchCount;
+    var id = ++watchIds, stopped = false, timer = 0, asking = false, last = null;
+    var every = changeOnly[source] === true ? kChangePoll : interval;
+    function ask() {
+      timer = 0;
+      if (stopped || hidden.call(doc)) return;
+      asking = true;
+      read(source, id).then(function (reading) {
+        var now = stringify(reading);
+        if (!changeOnly[source] || now !== last) tell(callback, reading, null);
+        last = now;
+      }, function (error) {
+        // A lasting failure is told once, not at every interval.
+        var now = "error:" + error.message;
+        if (now !== last) tell(callback, null, error);
+        last = now;
+      }).then(function () {
+        asking = false;
+        if (!stopped && !hidden.call(doc)) timer = setTimeout_(ask, every);
+      });
+    }
+    function shown() { if (!stopped && !timer && !asking && !hidden.call(doc)) ask(); }
+    listen.call(doc, "visibilitychange", shown);
+    ask();
+    return freeze({
+      stop: function () {
+        if (stopped) return;
+        stopped = true;
+        --watchCount;
+        if (timer) clearTimeout_(timer);
+        unlisten.call(doc, "visibilitychange", shown);
+      }
+    });
+  }
+  var vantile = freeze({ read: function (source) { return read(source, 0); }, watch: watch });
+
+  function offer(name, object) {
+    try {
+      Object.defineProperty(window, name, { value: object, writable: false, configurable: false, enumerable: true });
+    } catch (e) {
+      window[name] = object;
+    }
+  }
+  offer("external", external);
+  offer("vantile", vantile);
+})();

@@ -1,0 +1,85 @@
+// The page data sources behind `vantile.read(source)` and `vantile.watch`:
+// each source is a row of one table and a file of its own in sources/, and
+// turns what SystemData reports into the reading a page gets. A source is
+// made the first time a page asks for it and samples only when asked, so
+// nothing is read that no page shows.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "shell/page_api/page_api.h"
+#include "shell/page_api/system_data.h"
+
+namespace vantile {
+
+class PageSource {
+ public:
+  virtual ~PageSource() = default;
+  // One reading for the watch `watch` (0: a single read), answered through
+  // `reply` exactly once, now or later.
+  virtual void Read(SystemData& system, std::uint64_t watch, const PageReply& reply) = 0;
+};
+
+struct PageSourceRow {
+  std::string_view name;
+  std::unique_ptr<PageSource> (*make)();
+};
+
+// Every source, in the order the error for an unknown name lists them.
+std::span<const PageSourceRow> PageSourceTable();
+
+// The sources of one view.
+class PageSources {
+ public:
+  explicit PageSources(SystemData& system) : system_(system) {}
+  // A reading of the source `name`, for the watch `watch` (0: none).
+  void Read(std::string_view name, std::uint64_t watch, const PageReply& reply);
+
+ private:
+  SystemData& system_;
+  std::map<std::string, std::unique_ptr<PageSource>, std::less<>> made_;
+};
+
+// What a source remembers for each watch (the last sample, for usage and
+// rates), for at most kMaxWatches watches: past that the lowest id, which
+// a page made first, is forgotten.
+template <typename Sample>
+class PerWatch {
+ public:
+  static constexpr std::size_t kMaxWatches = 64;
+  // The sample kept for `watch`, if any, and `now` kept in its place.
+  std::optional<Sample> Swap(std::uint64_t watch, Sample now) {
+    if (watch == 0) return std::nullopt;
+    auto found = samples_.find(watch);
+    if (found == samples_.end()) {
+      if (samples_.size() >= kMaxWatches) samples_.erase(samples_.begin());
+      samples_.emplace(watch, std::move(now));
+      return std::nullopt;
+    }
+    return std::exchange(found->second, std::move(now));
+  }
+
+ private:
+  std::map<std::uint64_t, Sample> samples_;
+};
+
+// The readers, one per file in sources/.
+std::unique_ptr<PageSource> MakeCpuSource();
+std::unique_ptr<PageSource> MakeMemorySource();
+std::unique_ptr<PageSource> MakeNetworkSource();
+std::unique_ptr<PageSource> MakeDisksSource();
+std::unique_ptr<PageSource> MakePowerSource();
+
+// A reading, or the reason it is missing, as an answer.
+template <typename T, typename Format>
+PageAnswer AnswerOf(const Reading<T>& reading, Format format) {
+  if (!reading.figures) return PageAnswer::Error(reading.why_not.empty() ? "it cannot be read here" : reading.why_not);
+  return PageAnswer::Value(format(*reading.figures));
+}
+
+}  // namespace vantile

@@ -1,0 +1,151 @@
+"""window.vantile on the real binary under Xvfb with openbox: the user's own
+page reads the machine's figures as the kernel has them, a watch follows a
+busy core and loopback traffic, stops while the page is covered and goes on
+after, bad input gets a plain error, and a web page has no window.vantile."""
+import json
+import os
+import socket
+import subprocess
+import sys
+import threading
+import time
+import unittest
+import urllib.parse
+
+import harness
+from harness import SessionTestCase
+
+
+def report_script(site, body):
+    """A page script with report(x): x as JSON to the test's site."""
+    return ("<script>function report(x) {"
+            f" fetch('{site.url}/report?' + encodeURIComponent(JSON.stringify(x)), {{ mode: 'no-cors' }}); }}"
+            + body + "</script>")
+
+
+class SystemDataTest(SessionTestCase):
+    def setUp(self):
+        super().setUp()
+        self.site = harness.Site()
+        self.addCleanup(self.site.close)
+        self.site.pages["/report"] = (200, "text/plain", b"ok")
+
+    def reports(self):
+        return [json.loads(urllib.parse.unquote(p.split("?", 1)[1]))
+                for p in list(self.site.paths) if p.startswith("/report?")]
+
+    def wait_for_report(self, predicate, timeout, what):
+        return self.desktop.wait_for(lambda: next((r for r in self.reports() if predicate(r)), None), timeout, what)
+
+    def start(self, script, env=None):
+        d = self.desktop
+        page = harness.write_page(d, "<html><body style='background:#123'>" + report_script(self.site, script) +
+                                  "</body></html>")
+        harness.write_vantile_settings(d, {"HomePage": page, "EnableScripting": True})
+        proc = harness.start_vantile(d, env=env)
+        d.wait_for_window(pid=proc.pid)
+        self.addCleanup(harness.stop_vantile, proc)
+
+    def test_readings_are_the_kernels_figures(self):
+        self.start("Promise.all(['memory', 'disks', 'network', 'cpu'].map(function (s) { return vantile.read(s); }))"
+                   ".then(function (r) { report({ memory: r[0], disks: r[1], network: r[2], cpu: r[3],"
+                   " frozen: Object.isFrozen(vantile) }); }, function (e) { report({ failed: e.message }); });")
+        got = self.wait_for_report(lambda r: True, 20, "the readings")
+        self.assertNotIn("failed", got)
+        with open("/proc/meminfo") as f:
+            total = next(int(line.split()[1]) * 1024 for line in f if line.startswith("MemTotal:"))
+        self.assertEqual(got["memory"]["total"], total)
+        self.assertEqual(got["memory"]["used"], total - got["memory"]["available"])
+        root = os.statvfs("/")
+        disk = next(d for d in got["disks"] if d["mount"] == "/")
+        self.assertEqual(disk["total"], root.f_blocks * root.f_frsize)
+        self.assertFalse([d for d in got["disks"] if d["type"] in ("proc", "sysfs", "tmpfs", "cgroup2")])
+        lo = next(i for i in got["network"]["interfaces"] if i["name"] == "lo")
+        self.assertTrue(lo["up"])
+        with open("/proc/stat") as f:
+            cores = sum(1 for line in f if line.startswith("cpu") and line[3].isdigit())
+        self.assertEqual(len(got["cpu"]["cores"]), cores)
+        self.assertEqual(len(got["cpu"]["load"]), 3)
+        self.assertTrue(got["frozen"])
+
+    def test_a_watch_follows_a_busy_core_and_loopback_traffic(self):
+        self.start("vantile.watch('cpu', { interval: 500 }, function (r) { report({ cpu: r.usage }); });"
+                   "vantile.watch('network', { interval: 500 }, function (r) {"
+                   "  r.interfaces.forEach(function (i) { if (i.name === 'lo') report({ lo: i.rxRate }); }); });")
+        busy = subprocess.Popen([sys.executable, "-c", "while True: pass"])
+        self.addCleanup(busy.kill)
+        self.wait_for_report(lambda r: r.get("cpu", 0) > 40, 20, "usage above 40 with a core busy")
+        busy.kill()
+        stop = threading.Event()
+        threading.Thread(target=self.send_over_loopback, args=(stop,), daemon=True).start()
+        self.addCleanup(stop.set)
+        self.wait_for_report(lambda r: r.get("lo", 0) > 1_000_000, 20, "lo's rxRate rising with the traffic")
+
+    @staticmethod
+    def send_over_loopback(stop):
+        server = socket.socket()
+        server.bind(("127.0.0.1", 0))
+        server.listen(1)
+        client = socket.create_connection(server.getsockname())
+        peer, _ = server.accept()
+        threading.Thread(target=lambda: [peer.recv(1 << 20) for _ in iter(lambda: not stop.is_set(), False)],
+                         daemon=True).start()
+        block = b"x" * (1 << 20)
+        deadline = time.time() + 30
+        while not stop.is_set() and time.time() < deadline:
+            client.sendall(block)
+            time.sleep(0.01)
+        client.close()
+
+    def test_a_covered_page_samples_nothing_and_goes_on_after(self):
+        d = self.desktop
+        self.start("var n = 0; vantile.watch('memory', { interval: 250 }, function () { report({ n: ++n }); });")
+        self.wait_for_report(lambda r: r["n"] >= 3, 15, "readings while shown")
+        probe = subprocess.Popen([harness.build_path("tests", "e2e", "window_probe"), "plain", "300", "200"],
+                                 env=d.env, stdout=subprocess.PIPE)
+        self.addCleanup(probe.kill)
+        d.run(["wmctrl", "-i", "-r", probe.stdout.readline().strip().decode(), "-b", "add,fullscreen"])
+        time.sleep(2)  # covered, and the reading in flight told
+        covered = len(self.reports())
+        time.sleep(2)
+        self.assertEqual(len(self.reports()), covered, "no reading while covered")
+        probe.kill()
+        self.wait_for_report(lambda r: r["n"] > covered + 1, 10, "readings again once shown")
+
+    def test_bad_input_gets_a_plain_error_and_harms_nothing(self):
+        self.start("var errors = {};"
+                   "vantile.read('gpu').catch(function (e) { errors.unknown = e.message; });"
+                   "vantile.read(7).catch(function (e) { errors.type = e.message; });"
+                   "vantile.watch('cpu', 'fast', function (r, e) { errors.options = e && e.message; });"
+                   "vantile.watch('cpu', { interval: '1s' }, function (r, e) { errors.interval = e && e.message; });"
+                   "var zero = 0; vantile.watch('memory', { interval: 0 }, function () { zero++; });"
+                   "var handles = [], excess = 0;"
+                   "for (var i = 0; i < 1000; i++) handles.push(vantile.watch('memory', { interval: 1e6 },"
+                   "  function (r, e) { if (e) excess++; }));"
+                   "setTimeout(function () { handles.forEach(function (h) { h.stop(); });"
+                   "  report({ errors: errors, zero: zero, excess: excess }); }, 2000);")
+        got = self.wait_for_report(lambda r: "errors" in r, 20, "the errors")
+        errors = got["errors"]
+        self.assertEqual(errors["unknown"],
+                         'there is no source "gpu"; the sources are cpu, memory, network, disks, power')
+        self.assertEqual(errors["type"], 'name a source to read, such as "cpu"')
+        self.assertIn("options of a watch are an object", errors["options"])
+        self.assertIn("interval is a number of milliseconds", errors["interval"])
+        self.assertGreaterEqual(got["zero"], 2, "an interval of 0 reads as the shortest one")
+        self.assertLessEqual(got["zero"], 10, "and not faster than four times a second")
+        self.assertEqual(got["excess"], 1000 - 63, "the watches past 64 at once are refused")
+
+    def test_a_web_page_has_no_window_vantile(self):
+        d = self.desktop
+        web = self.site.serve("/web.html", "<html><body>" + report_script(
+            self.site, "report({ web: typeof window.vantile, webkit: typeof (window.webkit && window.webkit.messageHandlers"
+                       " && window.webkit.messageHandlers.vantilePage) });") + "</body></html>")
+        self.start(f"report({{ local: typeof vantile }}); location.href = '{web}';")
+        self.wait_for_report(lambda r: "local" in r, 15, "the local page's report")
+        got = self.wait_for_report(lambda r: "web" in r, 15, "the web page's report")
+        self.assertEqual(self.reports()[0], {"local": "object"})
+        self.assertEqual(got, {"web": "undefined", "webkit": "undefined"})
+
+
+if __name__ == "__main__":
+    unittest.main()

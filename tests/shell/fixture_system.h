@@ -1,0 +1,42 @@
+// SystemData with the figures a test sets, for the page data sources.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "shell/page_api/system_data.h"
+
+namespace vantile::test {
+
+class FixtureSystem : public SystemData {
+ public:
+  Reading<CpuFigures> cpu = Reading<CpuFigures>::Missing("no cpu figures");
+  Reading<MemoryFigures> memory = Reading<MemoryFigures>::Missing("no memory figures");
+  Reading<NetworkFigures> network = Reading<NetworkFigures>::Missing("no network figures");
+  Reading<std::vector<DiskFigures>> disks = Reading<std::vector<DiskFigures>>::Missing("no disks");
+  Reading<PowerFigures> power = Reading<PowerFigures>::Missing("the power daemon (UPower) is not running");
+  double now = 100;
+
+  Reading<CpuFigures> Cpu() override { return cpu; }
+  Reading<MemoryFigures> Memory() override { return memory; }
+  Reading<NetworkFigures> Network() override { return network; }
+  Reading<std::vector<DiskFigures>> Disks() override { return disks; }
+  // With `power_later`, the answer waits until AnswerPower().
+  bool power_later = false;
+  std::vector<std::function<void(Reading<PowerFigures>)>> power_waiting;
+  void AnswerPower() {
+    auto waiting = std::move(power_waiting);
+    for (auto& done : waiting) done(power);
+  }
+
+  void Power(std::function<void(Reading<PowerFigures>)> done) override {
+    if (power_later) {
+      power_waiting.push_back(std::move(done));
+    } else {
+      done(power);
+    }
+  }
+  double Now() override { return now; }
+};
+
+}  // namespace vantile::test

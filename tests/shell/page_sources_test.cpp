@@ -1,0 +1,138 @@
+// What a page reads of each source, from fixture figures: one table per
+// source, plus what every source shares (unknown names, missing figures,
+// one answer per reading).
+#include "shell/page_api/page_sources.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/shell/fixture_system.h"
+
+namespace vantile {
+namespace {
+
+using test::FixtureSystem;
+
+class PageSourcesTest : public ::testing::Test {
+ protected:
+  // The reading, or "error: why".
+  Json Read(std::string_view source, std::uint64_t watch = 0) {
+    int answers = 0;
+    Json got;
+    sources.Read(source, watch, [&](PageAnswer answer) {
+      ++answers;
+      got = answer.ok() ? answer.value : Json("error: " + answer.error);
+    });
+    EXPECT_EQ(answers, 1) << source;
+    return got;
+  }
+
+  FixtureSystem system;
+  PageSources sources{system};
+};
+
+CpuFigures Cpu(CpuTicks all, std::vector<CpuTicks> cores) { return {all, std::move(cores), {0.5, 0.25, 0.125}}; }
+
+TEST_F(PageSourcesTest, CpuUsageIsTheShareNotIdleSinceTheWatchsLastReading) {
+  const struct {
+    const char* name;
+    CpuFigures before, after;
+    double usage;
+    std::vector<double> cores;
+  } rows[] = {
+      {"half busy", Cpu({1000, 800}, {{500, 400}, {500, 400}}), Cpu({1200, 900}, {{600, 450}, {600, 450}}), 50,
+       {50, 50}},
+      {"one core busy", Cpu({1000, 500}, {{500, 250}, {500, 250}}), Cpu({1100, 550}, {{550, 250}, {550, 300}}), 50,
+       {100, 0}},
+      {"no time passed", Cpu({1000, 500}, {{500, 250}}), Cpu({1000, 500}, {{500, 250}}), 0, {0}},
+      {"counters went back: a fresh start", Cpu({1000, 500}, {{500, 250}}), Cpu({400, 100}, {{400, 100}}), 75, {75}},
+      {"a core came online", Cpu({1000, 500}, {{1000, 500}}), Cpu({1300, 600}, {{1100, 550}, {200, 50}}), 66.7,
+       {50, 75}},
+  };
+  std::uint64_t watch = 0;
+  for (const auto& row : rows) {
+    ++watch;
+    system.cpu = Reading<CpuFigures>::Of(row.before);
+    Read("cpu", watch);
+    system.cpu = Reading<CpuFigures>::Of(row.after);
+    const Json got = Read("cpu", watch);
+    EXPECT_DOUBLE_EQ(got["usage"].get<double>(), row.usage) << row.name;
+    EXPECT_EQ(got["cores"].get<std::vector<double>>(), row.cores) << row.name;
+    EXPECT_EQ(got["load"], Json({0.5, 0.25, 0.125})) << row.name;
+  }
+  // A single read has no previous reading: the time since the machine started.
+  system.cpu = Reading<CpuFigures>::Of(Cpu({1000, 250}, {{1000, 250}}));
+  EXPECT_DOUBLE_EQ(Read("cpu")["usage"].get<double>(), 75);
+}
+
+TEST_F(PageSourcesTest, MemoryAndDisksAreBytesAndNeverNegative) {
+  system.memory = Reading<MemoryFigures>::Of({8000, 3000, 2000, 500});
+  EXPECT_EQ(Read("memory"), Json::parse(R"({"total":8000,"available":3000,"used":5000,"swapTotal":2000,
+                                            "swapUsed":1500})"));
+  // A kernel figure past the total (counters read a moment apart) is capped.
+  system.memory = Reading<MemoryFigures>::Of({8000, 9000, 0, 10});
+  EXPECT_EQ(Read("memory")["used"], 0);
+  EXPECT_EQ(Read("memory")["swapUsed"], 0);
+
+  system.disks = Reading<std::vector<DiskFigures>>::Of({{"/", "/dev/sda1", "ext4", 1000, 400},
+                                                         {"/media/usb", "/dev/sdb1", "vfat", 50, 60}});
+  EXPECT_EQ(Read("disks"), Json::parse(R"([{"mount":"/","device":"/dev/sda1","type":"ext4","total":1000,"free":400},
+      {"mount":"/media/usb","device":"/dev/sdb1","type":"vfat","total":50,"free":50}])"));
+}
+
+TEST_F(PageSourcesTest, NetworkRatesAreBytesPerSecondOverTheWatchsInterval) {
+  auto network = [](std::uint64_t rx, std::uint64_t tx) {
+    return Reading<NetworkFigures>::Of({{{"lo", true, rx, tx}, {"eth0", false, 10, 10}}, true});
+  };
+  system.network = network(1000, 500);
+  const Json first = Read("network", 1);
+  EXPECT_EQ(first["interfaces"][0], Json::parse(R"({"name":"lo","up":true,"rxBytes":1000,"txBytes":500,
+                                                    "rxRate":0,"txRate":0})"));
+  EXPECT_EQ(first["online"], true);
+  const struct {
+    double seconds;
+    std::uint64_t rx, tx;
+    double rx_rate, tx_rate;
+  } rows[] = {{2, 5000, 500, 2000, 0}, {0.5, 5500, 1500, 1000, 2000}, {1, 100, 1600, 0, 100}, {0, 200, 1700, 0, 0}};
+  for (const auto& row : rows) {
+    system.now += row.seconds;
+    system.network = network(row.rx, row.tx);
+    const Json lo = Read("network", 1)["interfaces"][0];
+    EXPECT_EQ(lo["rxRate"], row.rx_rate) << row.rx;
+    EXPECT_EQ(lo["txRate"], row.tx_rate) << row.tx;
+  }
+  EXPECT_EQ(Read("network", 2)["interfaces"][0]["rxRate"], 0) << "another watch has its own interval";
+}
+
+TEST_F(PageSourcesTest, PowerSaysWhatIsThereAndNullForWhatIsNot) {
+  const struct {
+    PowerFigures figures;
+    const char* reading;
+  } rows[] = {
+      {{BatteryFigures{42, "discharging", 5400, 0}, true, "power-saver"},
+       R"({"battery":{"percent":42.0,"state":"discharging","timeToEmpty":5400,"timeToFull":0},"onBattery":true,
+           "profile":"power-saver"})"},
+      {{std::nullopt, false, std::nullopt}, R"({"battery":null,"onBattery":false,"profile":null})"},
+      {{BatteryFigures{120, "", -1, -1}, false, "balanced"},
+       R"({"battery":{"percent":100.0,"state":"unknown","timeToEmpty":0,"timeToFull":0},"onBattery":false,
+           "profile":"balanced"})"},
+  };
+  for (const auto& row : rows) {
+    system.power = Reading<PowerFigures>::Of(row.figures);
+    EXPECT_EQ(Read("power"), Json::parse(row.reading)) << row.reading;
+  }
+}
+
+TEST_F(PageSourcesTest, WhatCannotBeReadSaysWhyInPlainWords) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"cpu", "error: no cpu figures"},
+      {"power", "error: the power daemon (UPower) is not running"},
+      {"gpu", "error: there is no source \"gpu\"; the sources are cpu, memory, network, disks, power"},
+      {"", "error: there is no source \"\"; the sources are cpu, memory, network, disks, power"},
+  };
+  for (const auto& [source, error] : rows) EXPECT_EQ(Read(source), error) << source;
+  system.memory = Reading<MemoryFigures>::Missing("");
+  EXPECT_EQ(Read("memory"), "error: it cannot be read here");
+}
+
+}  // namespace
+}  // namespace vantile
