@@ -8,7 +8,11 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libwayland-dev libxrandr-dev libpng-dev libimagequant-dev
   nlohmann-json3-dev
+  # the page's system figures (processors, memory, network counters)
+  libgtop2-dev
   libgtest-dev libgmock-dev googletest
+  # the power figures' tests: UPower and the power-profile service, mocked on a private bus
+  python3-dbusmock dbus-daemon
   # run time: the About box's logo is SVG, drawn through GdkPixbuf's SVG loader
   librsvg2-common
   # the page scripts are linted as JavaScript

@@ -1,5 +1,5 @@
 // unique_ptr owners for the plain GLib allocations we receive (strings,
-// errors, main loops), beside GObjectPtr for objects.
+// string arrays, errors, main loops, variants), beside GObjectPtr for objects.
 #pragma once
 
 #include <glib.h>
@@ -22,6 +22,16 @@ struct GMainLoopDeleter {
   void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
 };
 using GMainLoopPtr = std::unique_ptr<GMainLoop, GMainLoopDeleter>;
+
+struct GVariantDeleter {
+  void operator()(GVariant* v) const { g_variant_unref(v); }
+};
+using GVariantPtr = std::unique_ptr<GVariant, GVariantDeleter>;
+
+struct GStrvDeleter {
+  void operator()(char** strv) const { g_strfreev(strv); }
+};
+using GStrvPtr = std::unique_ptr<char*, GStrvDeleter>;
 
 // The text of an error for a log line ("" when there is none).
 inline std::string ErrorText(const GErrorPtr& error) { return error ? std::string(error->message) : std::string(); }
