@@ -31,6 +31,8 @@ packages=(
   # Windows programs' icons (installer artwork) for the image helper's benchmark
   nsis-common
   shared-mime-info desktop-file-utils
+  # the system-monitor benchmark's native counterpart
+  conky-std
   # the Debian package (scripts/build-deb.sh) and its install test
   debhelper lintian librsvg2-bin appstream man-db libglib2.0-bin
 )

@@ -12,6 +12,7 @@ constexpr std::array kSources = {
     PageSourceRow{"network", MakeNetworkSource},
     PageSourceRow{"disks", MakeDisksSource},
     PageSourceRow{"power", MakePowerSource},
+    PageSourceRow{"desktop", MakeDesktopSource},
 };
 
 std::string SourceNames() {

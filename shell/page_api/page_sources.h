@@ -74,6 +74,7 @@ std::unique_ptr<PageSource> MakeMemorySource();
 std::unique_ptr<PageSource> MakeNetworkSource();
 std::unique_ptr<PageSource> MakeDisksSource();
 std::unique_ptr<PageSource> MakePowerSource();
+std::unique_ptr<PageSource> MakeDesktopSource();
 
 // A reading, or the reason it is missing, as an answer.
 template <typename T, typename Format>

@@ -69,6 +69,22 @@ struct PowerFigures {
   std::optional<std::string> profile;  // "power-saver", "balanced", "performance"; none without the service
 };
 
+// One entry of the user's desktop folder.
+struct DesktopEntryFigures {
+  enum class Kind { File, Folder, Program };  // Program: a .desktop launcher
+  std::string name;
+  std::string path;
+  Kind kind = Kind::File;
+  std::string type;             // the content type
+  std::uint64_t size = 0;       // bytes
+  std::int64_t modified = 0;    // seconds since 1970
+};
+
+struct DesktopFolderFigures {
+  std::string folder;  // the XDG desktop folder
+  std::vector<DesktopEntryFigures> entries;
+};
+
 // A figure, or why it cannot be had here, in plain words.
 template <typename T>
 struct Reading {
@@ -85,6 +101,8 @@ class SystemData {
   virtual Reading<MemoryFigures> Memory() = 0;
   virtual Reading<NetworkFigures> Network() = 0;
   virtual Reading<std::vector<DiskFigures>> Disks() = 0;
+  // The desktop folder's entries, as they are now.
+  virtual Reading<DesktopFolderFigures> DesktopFolder() = 0;
   // The power services answer over the system bus, so this may answer
   // later: `done` is called exactly once, now or from the main loop.
   virtual void Power(std::function<void(Reading<PowerFigures>)> done) = 0;

@@ -1,7 +1,8 @@
 """window.vantile on the real binary under Xvfb with openbox: the user's own
 page reads the machine's figures as the kernel has them, a watch follows a
-busy core and loopback traffic, stops while the page is covered and goes on
-after, bad input gets a plain error, and a web page has no window.vantile."""
+busy core and loopback traffic, and a file made on the desktop with an icon
+that loads; it stops while the page is covered and goes on after, bad input
+gets a plain error, and a web page has neither window.vantile nor the icons."""
 import json
 import os
 import socket
@@ -127,7 +128,7 @@ class SystemDataTest(SessionTestCase):
         got = self.wait_for_report(lambda r: "errors" in r, 20, "the errors")
         errors = got["errors"]
         self.assertEqual(errors["unknown"],
-                         'there is no source "gpu"; the sources are cpu, memory, network, disks, power')
+                         'there is no source "gpu"; the sources are cpu, memory, network, disks, power, desktop')
         self.assertEqual(errors["type"], 'name a source to read, such as "cpu"')
         self.assertIn("options of a watch are an object", errors["options"])
         self.assertIn("interval is a number of milliseconds", errors["interval"])
@@ -135,16 +136,49 @@ class SystemDataTest(SessionTestCase):
         self.assertLessEqual(got["zero"], 10, "and not faster than four times a second")
         self.assertEqual(got["excess"], 1000 - 63, "the watches past 64 at once are refused")
 
-    def test_a_web_page_has_no_window_vantile(self):
-        d = self.desktop
+    def desktop_folder(self):
+        folder = os.path.join(self.desktop.env["HOME"], "Desktop")
+        os.makedirs(folder, exist_ok=True)
+        return folder
+
+    def test_a_file_made_on_the_desktop_reaches_a_watch_with_an_icon_that_loads(self):
+        folder = self.desktop_folder()
+        self.start("vantile.watch('desktop', function (d, e) {"
+                   "  if (e) { report({ error: e.message }); return; }"
+                   "  var note = d.entries.filter(function (x) { return x.name === 'note.txt'; })[0];"
+                   "  if (!note) { report({ folder: d.folder, count: d.entries.length }); return; }"
+                   "  report({ seen: note.kind + ' ' + note.type + ' ' + note.size });"
+                   "  var img = new Image();"
+                   "  img.onload = function () { report({ icon: img.naturalWidth }); };"
+                   "  img.onerror = function () { report({ icon: 0 }); };"
+                   "  img.src = note.icon; });")
+        self.assertEqual(self.wait_for_report(lambda r: "folder" in r or "error" in r, 15, "the desktop folder"),
+                         {"folder": folder, "count": 0})
+        made = time.time()
+        with open(os.path.join(folder, "note.txt"), "w") as f:
+            f.write("hello")
+        got = self.wait_for_report(lambda r: "seen" in r, 10, "the new file")
+        self.assertLess(time.time() - made, 2.5, "within two seconds")
+        self.assertEqual(got["seen"], "file text/plain 5")
+        self.assertGreaterEqual(self.wait_for_report(lambda r: "icon" in r, 10, "its icon")["icon"], 16)
+
+    def test_a_web_page_has_no_window_vantile_nor_its_icons(self):
+        note = os.path.join(self.desktop_folder(), "note.txt")
+        with open(note, "w") as f:
+            f.write("hello")
+        icon = "vantile-icon://" + urllib.parse.quote(note)
         web = self.site.serve("/web.html", "<html><body>" + report_script(
-            self.site, "report({ web: typeof window.vantile, webkit: typeof (window.webkit && window.webkit.messageHandlers"
-                       " && window.webkit.messageHandlers.vantilePage) });") + "</body></html>")
+            self.site, "var img = new Image();"
+                       "img.onload = function () { report({ icon: 'loaded' }); };"
+                       "img.onerror = function () { report({ web: typeof window.vantile, webkit: typeof (window.webkit"
+                       " && window.webkit.messageHandlers && window.webkit.messageHandlers.vantilePage),"
+                       " icon: 'failed' }); };"
+                       f"img.src = '{icon}';") + "</body></html>")
         self.start(f"report({{ local: typeof vantile }}); location.href = '{web}';")
         self.wait_for_report(lambda r: "local" in r, 15, "the local page's report")
-        got = self.wait_for_report(lambda r: "web" in r, 15, "the web page's report")
+        got = self.wait_for_report(lambda r: "icon" in r, 15, "the web page's report")
         self.assertEqual(self.reports()[0], {"local": "object"})
-        self.assertEqual(got, {"web": "undefined", "webkit": "undefined"})
+        self.assertEqual(got, {"web": "undefined", "webkit": "undefined", "icon": "failed"})
 
 
 if __name__ == "__main__":

@@ -15,12 +15,14 @@ class FixtureSystem : public SystemData {
   Reading<NetworkFigures> network = Reading<NetworkFigures>::Missing("no network figures");
   Reading<std::vector<DiskFigures>> disks = Reading<std::vector<DiskFigures>>::Missing("no disks");
   Reading<PowerFigures> power = Reading<PowerFigures>::Missing("the power daemon (UPower) is not running");
+  Reading<DesktopFolderFigures> desktop = Reading<DesktopFolderFigures>::Missing("no desktop folder");
   double now = 100;
 
   Reading<CpuFigures> Cpu() override { return cpu; }
   Reading<MemoryFigures> Memory() override { return memory; }
   Reading<NetworkFigures> Network() override { return network; }
   Reading<std::vector<DiskFigures>> Disks() override { return disks; }
+  Reading<DesktopFolderFigures> DesktopFolder() override { return desktop; }
   // With `power_later`, the answer waits until AnswerPower().
   bool power_later = false;
   std::vector<std::function<void(Reading<PowerFigures>)>> power_waiting;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/page_api/icon_address.h"
 #include "tests/shell/fixture_system.h"
 
 namespace vantile {
@@ -122,12 +123,41 @@ TEST_F(PageSourcesTest, PowerSaysWhatIsThereAndNullForWhatIsNot) {
   }
 }
 
+TEST_F(PageSourcesTest, TheDesktopFolderListsFoldersFirstWithIconsOnlyLocalPagesLoad) {
+  using Kind = DesktopEntryFigures::Kind;
+  system.desktop = Reading<DesktopFolderFigures>::Of(
+      {"/home/u/Desktop",
+       {{"notes today.txt", "/home/u/Desktop/notes today.txt", Kind::File, "text/plain", 12, 1700000000},
+        {"Work", "/home/u/Desktop/Work", Kind::Folder, "inode/directory", 4096, 1700000001},
+        {"editor.desktop", "/home/u/Desktop/editor.desktop", Kind::Program, "application/x-desktop", 200, 5}}});
+  const Json got = Read("desktop");
+  EXPECT_EQ(got["folder"], "/home/u/Desktop");
+  std::vector<std::string> order, kinds;
+  for (const Json& e : got["entries"]) {
+    order.push_back(e["name"]);
+    kinds.push_back(e["kind"]);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"Work", "editor.desktop", "notes today.txt"}));
+  EXPECT_EQ(kinds, (std::vector<std::string>{"folder", "program", "file"}));
+  EXPECT_EQ(got["entries"][2]["icon"], "vantile-icon:///home/u/Desktop/notes%20today.txt?v=1700000000");
+  EXPECT_EQ(got["entries"][2]["type"], "text/plain");
+
+  // An icon address names its file again; nothing else names a file.
+  for (const char* path : {"/home/u/Desktop/notes today.txt", "/a/%41/é#?&", "/"}) {
+    EXPECT_EQ(IconPath(IconAddress(path, 1)), path);
+  }
+  for (const char* address : {"file:///etc/passwd", "vantile-icon://relative", "vantile-icon:///a/../etc/passwd",
+                              "vantile-icon:///a/..", "vantile-icon:///a%2", "vantile-icon:///a%00b"}) {
+    EXPECT_EQ(IconPath(address), std::nullopt) << address;
+  }
+}
+
 TEST_F(PageSourcesTest, WhatCannotBeReadSaysWhyInPlainWords) {
   const std::pair<const char*, const char*> rows[] = {
       {"cpu", "error: no cpu figures"},
       {"power", "error: the power daemon (UPower) is not running"},
-      {"gpu", "error: there is no source \"gpu\"; the sources are cpu, memory, network, disks, power"},
-      {"", "error: there is no source \"\"; the sources are cpu, memory, network, disks, power"},
+      {"gpu", "error: there is no source \"gpu\"; the sources are cpu, memory, network, disks, power, desktop"},
+      {"", "error: there is no source \"\"; the sources are cpu, memory, network, disks, power, desktop"},
   };
   for (const auto& [source, error] : rows) EXPECT_EQ(Read(source), error) << source;
   system.memory = Reading<MemoryFigures>::Missing("");

@@ -7,6 +7,7 @@
 #include "shell/file_uri.h"
 #include "shell/gtk/glue/startup_trace.h"
 #include "shell/gtk/webkit/browser_note.h"
+#include "shell/gtk/webkit/icon_scheme_gtk.h"
 #include "shell/gtk/webkit/view_refusals.h"
 #include "shell/settings.h"
 
@@ -50,6 +51,7 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related
   webkit_security_manager_register_uri_scheme_as_local(security, "launch");
   webkit_security_manager_register_uri_scheme_as_local(security, "folder");
   CancelDownloads(context);
+  RegisterIconScheme(context);
   if (tuning.warm_up && !related) {
     // The network process, which the web process connects to as it starts
     // and which reads every page, file: ones included, is otherwise started

@@ -59,7 +59,7 @@
   // follow them, telling only of changes), never while the page is hidden,
   // and ends with the page.
   var kMaxWatches = 64, kMinInterval = 250, kMaxInterval = 86400000, kChangePoll = 500;
-  var changeOnly = { power: true };
+  var changeOnly = { power: true, desktop: true };
   var watchCount = 0, watchIds = 0;
 
   function read(source, watchId) {
