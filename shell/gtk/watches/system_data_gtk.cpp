@@ -141,10 +141,15 @@ Reading<std::vector<DiskFigures>> SystemDataGtk::Disks() {
   std::set<std::string> devices;  // a file system mounted twice (bind mounts, subvolumes) counts once
   for (GList* item = mounts.get(); item && disks.size() < kMaxDisks; item = item->next) {
     auto* mount = static_cast<GUnixMountEntry*>(item->data);
-    if (g_unix_mount_is_system_internal(mount)) continue;
     DiskFigures disk{Text(g_unix_mount_get_mount_path(mount)), Text(g_unix_mount_get_device_path(mount)),
                      Text(g_unix_mount_get_fs_type(mount))};
-    if (!ShownType(disk.type) || devices.contains(disk.device)) continue;
+    // GIO's g_unix_mount_is_system_internal() would also drop "/", "/boot"
+    // and the like (file managers show them as the computer, not as drives),
+    // which are the disks a page shows: only its type and device tests are used.
+    if (g_unix_is_system_fs_type(disk.type.c_str()) || g_unix_is_system_device_path(disk.device.c_str()) ||
+        !ShownType(disk.type) || devices.contains(disk.device)) {
+      continue;
+    }
     // A file mounted over a file (a container's /etc/hosts) is no disk.
     struct stat where {};
     if (stat(disk.mount.c_str(), &where) != 0 || !S_ISDIR(where.st_mode)) continue;
