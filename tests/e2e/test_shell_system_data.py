@@ -42,7 +42,7 @@ class SystemDataTest(SessionTestCase):
         d = self.desktop
         page = harness.write_page(d, "<html><body style='background:#123'>" + report_script(self.site, script) +
                                   "</body></html>")
-        harness.write_vantile_settings(d, {"HomePage": page, "EnableScripting": True})
+        harness.write_vantile_settings(d, {"HomePage": page, "EnableScripting": True, "EnableImages": True})
         proc = harness.start_vantile(d, env=env)
         d.wait_for_window(pid=proc.pid)
         self.addCleanup(harness.stop_vantile, proc)

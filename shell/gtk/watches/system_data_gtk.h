@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "shell/gtk/watches/desktop_folder_gtk.h"
 #include "shell/page_api/system_data.h"
 
 namespace vantile {
@@ -25,6 +26,7 @@ class SystemDataGtk : public SystemData {
   // At most kMaxDisks file systems, each once, in mount order.
   Reading<std::vector<DiskFigures>> Disks() override;
   void Power(std::function<void(Reading<PowerFigures>)> done) override;
+  Reading<DesktopFolderFigures> DesktopFolder() override { return desktop_.Read(); }
   double Now() override;
 
   static constexpr std::size_t kMaxDisks = 32;
@@ -32,6 +34,7 @@ class SystemDataGtk : public SystemData {
 
  private:
   std::unique_ptr<PowerDataGtk> power_;  // made when a page first asks
+  DesktopFolderGtk desktop_;
 };
 
 }  // namespace vantile
