@@ -120,6 +120,16 @@ void Stop(GPid pid) {
   waitpid(pid, nullptr, 0);
 }
 
+// A child stopped on every way out of a test, failed assertions included.
+struct Child {
+  explicit Child(GPid started) : pid(started) {}
+  Child(Child&& other) noexcept : pid(std::exchange(other.pid, 0)) {}
+  ~Child() {
+    if (pid) Stop(pid);
+  }
+  GPid pid;
+};
+
 // One private bus for the suite, as the system bus: GIO keeps one system
 // bus connection per process, which must not end the process when the bus
 // goes away at the end.
@@ -153,17 +163,18 @@ class PowerOnPrivateBus : public ::testing::Test {
     return owned;
   }
   // python3-dbusmock's template serving `name`, ready.
-  static GPid Mock(const char* template_name, const char* parameters, const char* name) {
+  static Child Mock(const char* template_name, const char* parameters, const char* name) {
     // The system's Python, where the Debian package installs dbusmock.
-    const GPid pid = Spawn({"/usr/bin/python3", "-m", "dbusmock", "--template", template_name, "-p", parameters});
+    Child mock{Spawn({"/usr/bin/python3", "-m", "dbusmock", "--template", template_name, "-p", parameters})};
     EXPECT_TRUE(RunUntil([&] { return Owned(name); }, 10)) << template_name << " never appeared";
-    return pid;
+    return mock;
   }
+  // The answer is shared: a late one, from the reader's end, still has a home.
   static std::optional<Reading<PowerFigures>> ReadOnce(PowerDataGtk& power, double seconds) {
-    std::optional<Reading<PowerFigures>> answer;
-    power.Read([&](Reading<PowerFigures> reading) { answer = std::move(reading); });
-    RunUntil([&] { return answer.has_value(); }, seconds);
-    return answer;
+    auto answer = std::make_shared<std::optional<Reading<PowerFigures>>>();
+    power.Read([answer](Reading<PowerFigures> reading) { *answer = std::move(reading); });
+    RunUntil([&] { return answer->has_value(); }, seconds);
+    return *answer;
   }
 
   static inline GPid bus_ = 0;
@@ -178,8 +189,8 @@ TEST_F(PowerOnPrivateBus, WithoutServicesThePageIsToldUPowerIsNotRunning) {
 }
 
 TEST_F(PowerOnPrivateBus, TheMockedBatteryAndProfileAreReadAndEveryWaitingReadIsAnsweredOnce) {
-  const GPid upower = Mock("upower", R"({"OnBattery": true})", "org.freedesktop.UPower");
-  const GPid profiles = Mock("power_profiles_daemon", R"({"ActiveProfile": "power-saver"})", "net.hadess.PowerProfiles");
+  const Child upower = Mock("upower", R"({"OnBattery": true})", "org.freedesktop.UPower");
+  const Child profiles = Mock("power_profiles_daemon", R"({"ActiveProfile": "power-saver"})", "net.hadess.PowerProfiles");
   GVariantPtr(g_dbus_connection_call_sync(connection_, "org.freedesktop.UPower", "/org/freedesktop/UPower",
                                           "org.freedesktop.DBus.Mock", "SetupDisplayDevice",
                                           g_variant_new("(uuddddxxbsu)", 2, 2, 42.0, 42.0, 100.0, 10.0, gint64{3600},
@@ -197,13 +208,11 @@ TEST_F(PowerOnPrivateBus, TheMockedBatteryAndProfileAreReadAndEveryWaitingReadIs
   EXPECT_EQ(answer->figures->battery->state, "discharging");
   EXPECT_EQ(answer->figures->battery->time_to_empty, 3600);
   EXPECT_EQ(answer->figures->profile, "power-saver");
-  Stop(profiles);
-  Stop(upower);
 }
 
 TEST_F(PowerOnPrivateBus, AHungServiceIsAnsweredWhenTheWaitIsOverAndLeavingThenIsSafe) {
-  const GPid upower = Mock("upower", "{}", "org.freedesktop.UPower");
-  kill(upower, SIGSTOP);
+  const Child upower = Mock("upower", "{}", "org.freedesktop.UPower");
+  kill(upower.pid, SIGSTOP);
   int late_answers = 0;
   {
     PowerDataGtk power(std::chrono::milliseconds(300));
@@ -215,7 +224,6 @@ TEST_F(PowerOnPrivateBus, AHungServiceIsAnsweredWhenTheWaitIsOverAndLeavingThenI
     leaving.Read([&](Reading<PowerFigures> reading) { late_answers += !reading.figures; });
   }
   EXPECT_EQ(late_answers, 1);
-  Stop(upower);
   RunUntil([] { return false; }, 0.3);  // the cancelled callbacks run against nothing
 }
 
