@@ -144,20 +144,31 @@ TEST_F(PageCommandsTest, WindowExternalsCallsReachTheDesktopByName) {
                                           "shell.LocalDrives x2"}));
 }
 
-TEST_F(PageCommandsTest, AReadingThatComesLaterIsAnsweredOnceAfterTheCallReturned) {
+TEST_F(PageCommandsTest, WatchesDueTogetherAreAnsweredInOrderOnceTheLastReadingIsIn) {
   StartWithPrograms({});
   test::FixtureSystem system;
   system.power_later = true;
   PageSources sources(system);
   PageContext context{Form(), &sources};
-  std::vector<std::string> answers;
-  CallPageCommand(*ParsePageRequest(R"({"id":9,"name":"read","args":{"source":"power"}})"), PageTrust::UsersOwnPage,
-                  Delivery::Later, context, [&](PageAnswer answer) { answers.push_back(AnswerText(9, answer)); });
-  EXPECT_TRUE(answers.empty());
+  std::vector<Json> answers;
+  auto call = [&](const char* args) {
+    CallPageCommand(*ParsePageRequest(std::string(R"({"id":9,"name":"read","args":)") + args + "}"),
+                    PageTrust::UsersOwnPage, Delivery::Later, context,
+                    [&](PageAnswer answer) { answers.push_back(Json::parse(AnswerText(9, answer))); });
+  };
+  call(R"({"sources":[{"source":"power","watch":1},{"source":7},{"source":"memory","watch":2}]})");
+  call(R"({"sources":[]})");
+  call(R"({"source":7})");
+  ASSERT_EQ(answers.size(), 2u) << "the power services have not answered yet";
+  EXPECT_EQ(answers[0]["error"], "name a source to read, such as \"cpu\"");
+  EXPECT_EQ(answers[1]["error"], "name a source to read, such as \"cpu\"");
   system.power = Reading<PowerFigures>::Of({std::nullopt, false, "balanced"});
   system.AnswerPower();
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(Json::parse(answers[0])["value"]["profile"], "balanced");
+  ASSERT_EQ(answers.size(), 3u);
+  const Json& readings = answers[2]["value"];
+  EXPECT_EQ(readings[0]["value"]["profile"], "balanced");
+  EXPECT_EQ(readings[1]["error"], "name a source to read, such as \"cpu\"");
+  EXPECT_EQ(readings[2]["error"], "no memory figures");
 }
 
 TEST_F(PageCommandsTest, ACallWithoutTheTrustOrTheWayItNeedsIsRefusedWithAReason) {
@@ -174,8 +185,6 @@ TEST_F(PageCommandsTest, ACallWithoutTheTrustOrTheWayItNeedsIsRefusedWithAReason
        "getLocalDrives cannot be called this way"},
       {R"({"name":"openFolder"})", Delivery::AtOnce, PageTrust::UsersOwnPage, "openFolder cannot be called this way"},
       {R"({"name":"toString"})", Delivery::Later, PageTrust::UsersOwnPage, "there is no command \"toString\""},
-      {R"({"name":"read","args":{"source":7}})", Delivery::Later, PageTrust::UsersOwnPage,
-       "name a source to read, such as \"cpu\""},
       {R"({"name":"read","args":{"source":"cpu"}})", Delivery::Later, PageTrust::UsersOwnPage,
        "this desktop reads no sources"},
   };

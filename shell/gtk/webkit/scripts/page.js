@@ -10,7 +10,6 @@
   var doc = document;
   var dispatch = EventTarget.prototype.dispatchEvent;
   var listen = EventTarget.prototype.addEventListener;
-  var unlisten = EventTarget.prototype.removeEventListener;
   var Event_ = CustomEvent, String_ = String, Number_ = Number, Error_ = Error, TypeError_ = TypeError;
   var Promise_ = Promise, freeze = Object.freeze, isFinite_ = isFinite, min = Math.min, max = Math.max;
   var setTimeout_ = setTimeout.bind(window), clearTimeout_ = clearTimeout.bind(window);
@@ -57,18 +56,20 @@
   // window.vantile: readings of the machine. A watch asks again every
   // interval (or, for sources that change now and then, often enough to
   // follow them, telling only of changes), never while the page is hidden,
-  // and ends with the page.
-  var kMaxWatches = 64, kMinInterval = 250, kMaxInterval = 86400000, kChangePoll = 500;
+  // and ends with the page. The watches due at one moment ask in one call,
+  // so a page of several watches wakes the desktop once, not once for each.
+  var kMaxWatches = 64, kMinInterval = 250, kMaxInterval = 86400000, kChangePoll = 500, kSlack = 50;
   var changeOnly = { power: true, desktop: true };
-  var watchCount = 0, watchIds = 0;
+  var active = [], watchIds = 0, timer = 0, timerAt = Infinity;
+  var now = Date.now;
 
-  function read(source, watchId) {
+  function read(source) {
     return new Promise_(function (resolve, reject) {
       if (typeof source !== "string") {
         reject(new TypeError_("name a source to read, such as \"cpu\""));
         return;
       }
-      send("read", { source: source, watch: watchId }, false, function (answer) {
+      send("read", { source: source }, false, function (answer) {
         if (answer && "value" in answer) resolve(answer.value); else reject(failure(answer));
       });
     });
@@ -81,6 +82,55 @@
     setTimeout_(function () { tell(callback, null, new Error_(why)); }, 0);
     return freeze({ stop: function () {} });
   }
+  // One timer for every watch: at the earliest one due, never while hidden.
+  function schedule() {
+    if (hidden.call(doc)) {
+      if (timer) clearTimeout_(timer);
+      timer = 0;
+      timerAt = Infinity;
+      return;
+    }
+    var next = Infinity;
+    for (var i = 0; i < active.length; ++i) {
+      if (!active[i].asking && active[i].at < next) next = active[i].at;
+    }
+    if (next === Infinity || (timer && timerAt <= next)) return;
+    if (timer) clearTimeout_(timer);
+    timerAt = next;
+    timer = setTimeout_(tick, max(0, next - now()));
+  }
+  function tick() {
+    timer = 0;
+    timerAt = Infinity;
+    if (hidden.call(doc)) return;
+    var at = now(), batch = [];
+    for (var i = 0; i < active.length; ++i) {
+      var due = active[i];
+      if (!due.asking && due.at <= at + kSlack) {
+        due.asking = true;
+        batch.push(due);
+      }
+    }
+    if (batch.length) {
+      var sources = batch.map(function (w) { return { source: w.source, watch: w.id }; });
+      send("read", { sources: sources }, false, function (answer) {
+        var readings = answer && answer.value && answer.value.length === batch.length ? answer.value : null;
+        batch.forEach(function (w, k) {
+          w.asking = false;
+          w.at = at + w.every;
+          if (!w.stopped) w.take(readings ? readings[k] : { error: failure(answer).message });
+        });
+        schedule();
+      });
+    }
+    schedule();
+  }
+  listen.call(doc, "visibilitychange", function () {
+    // Shown again: every watch reads at once.
+    for (var i = 0; i < active.length; ++i) active[i].at = now();
+    schedule();
+  });
+
   function watch(source, options, callback) {
     if (typeof options === "function" && callback === undefined) { callback = options; options = undefined; }
     if (typeof callback !== "function") throw new TypeError_("vantile.watch needs a function to call with each reading");
@@ -95,42 +145,32 @@
       }
     }
     if (typeof source !== "string") return refused(callback, "name a source to watch, such as \"cpu\"");
-    if (watchCount >= kMaxWatches) return refused(callback, "a page may keep " + kMaxWatches + " watches at once; stop one first");
-    ++watchCount;
-    var id = ++watchIds, stopped = false, timer = 0, asking = false, last = null;
-    var every = changeOnly[source] === true ? kChangePoll : interval;
-    function ask() {
-      timer = 0;
-      if (stopped || hidden.call(doc)) return;
-      asking = true;
-      read(source, id).then(function (reading) {
-        var now = stringify(reading);
-        if (!changeOnly[source] || now !== last) tell(callback, reading, null);
-        last = now;
-      }, function (error) {
+    if (active.length >= kMaxWatches) return refused(callback, "a page may keep " + kMaxWatches + " watches at once; stop one first");
+    var last = null;
+    var w = {
+      source: source, id: ++watchIds, at: now(), asking: false, stopped: false,
+      every: changeOnly[source] === true ? min(interval, kChangePoll) : interval,
+      take: function (answer) {
+        if (!answer || typeof answer !== "object") answer = { error: "the desktop did not answer" };
         // A lasting failure is told once, not at every interval.
-        var now = "error:" + error.message;
-        if (now !== last) tell(callback, null, error);
-        last = now;
-      }).then(function () {
-        asking = false;
-        if (!stopped && !hidden.call(doc)) timer = setTimeout_(ask, every);
-      });
-    }
-    function shown() { if (!stopped && !timer && !asking && !hidden.call(doc)) ask(); }
-    listen.call(doc, "visibilitychange", shown);
-    ask();
+        var seen = "value" in answer ? stringify(answer.value) : "error:" + answer.error;
+        if (seen === last && (changeOnly[source] === true || !("value" in answer))) return;
+        last = seen;
+        if ("value" in answer) tell(callback, answer.value, null); else tell(callback, null, new Error_(String_(answer.error)));
+      }
+    };
+    active.push(w);
+    schedule();
     return freeze({
       stop: function () {
-        if (stopped) return;
-        stopped = true;
-        --watchCount;
-        if (timer) clearTimeout_(timer);
-        unlisten.call(doc, "visibilitychange", shown);
+        if (w.stopped) return;
+        w.stopped = true;
+        active.splice(active.indexOf(w), 1);
+        schedule();
       }
     });
   }
-  var vantile = freeze({ read: function (source) { return read(source, 0); }, watch: watch });
+  var vantile = freeze({ read: read, watch: watch });
 
   function offer(name, object) {
     try {
