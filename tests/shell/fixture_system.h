@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "shell/page_api/system_data.h"
@@ -27,16 +28,11 @@ class FixtureSystem : public SystemData {
   bool power_later = false;
   std::vector<std::function<void(Reading<PowerFigures>)>> power_waiting;
   void AnswerPower() {
-    auto waiting = std::move(power_waiting);
-    for (auto& done : waiting) done(power);
+    for (auto& done : std::exchange(power_waiting, {})) done(power);
   }
 
   void Power(std::function<void(Reading<PowerFigures>)> done) override {
-    if (power_later) {
-      power_waiting.push_back(std::move(done));
-    } else {
-      done(power);
-    }
+    power_later ? power_waiting.push_back(std::move(done)) : done(power);
   }
   double Now() override { return now; }
 };
