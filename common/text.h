@@ -33,6 +33,10 @@ int CompareIgnoreCase(std::string_view a, std::string_view b);
 std::size_t FindIgnoreCase(std::string_view haystack, std::string_view needle,
                            std::size_t from = 0);
 
+// `text` with every "%XY" escape decoded; nothing when an escape is broken
+// or decodes to NUL, which no address the program compares may hold.
+std::optional<std::string> PercentDecoded(std::string_view text);
+
 // Replaces every occurrence of `from` (non-empty) by `to`, left to right.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 

@@ -11,13 +11,6 @@ bool Unreserved(unsigned char c) {
          c == '_' || c == '~' || c == '/';
 }
 
-int Hex(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 std::string IconAddress(std::string_view path, std::int64_t modified) {
@@ -40,18 +33,9 @@ std::optional<std::string> IconPath(std::string_view address) {
   if (!StartsWithIgnoreCase(address, prefix)) return std::nullopt;
   std::string_view escaped = address.substr(prefix.size());
   escaped = escaped.substr(0, escaped.find_first_of("?#"));
-  std::string path;
-  for (std::size_t i = 0; i < escaped.size(); ++i) {
-    if (escaped[i] != '%') {
-      path.push_back(escaped[i]);
-      continue;
-    }
-    const int high = i + 2 < escaped.size() ? Hex(escaped[i + 1]) : -1;
-    const int low = i + 2 < escaped.size() ? Hex(escaped[i + 2]) : -1;
-    if (high < 0 || low < 0 || (high == 0 && low == 0)) return std::nullopt;
-    path.push_back(static_cast<char>(high * 16 + low));
-    i += 2;
-  }
+  const std::optional<std::string> decoded = PercentDecoded(escaped);
+  if (!decoded) return std::nullopt;
+  const std::string& path = *decoded;
   if (path.empty() || path.front() != '/') return std::nullopt;
   if (path.find("/../") != std::string::npos || path.ends_with("/..")) return std::nullopt;
   return path;

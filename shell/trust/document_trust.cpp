@@ -6,36 +6,10 @@
 
 namespace vantile {
 
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 bool IsLocalDocument(std::string_view uri) { return StartsWithIgnoreCase(uri, "file:"); }
 
 std::string ComparableAddress(std::string_view uri) {
-  std::string text;
-  text.reserve(uri.size());
-  for (std::size_t i = 0; i < uri.size(); ++i) {
-    if (uri[i] != '%') {
-      text.push_back(uri[i]);
-      continue;
-    }
-    const int high = i + 2 < uri.size() ? HexDigit(uri[i + 1]) : -1;
-    const int low = i + 2 < uri.size() ? HexDigit(uri[i + 2]) : -1;
-    if (high < 0 || low < 0 || (high == 0 && low == 0)) {
-      text.assign(uri);
-      break;
-    }
-    text.push_back(static_cast<char>(high * 16 + low));
-    i += 2;
-  }
+  std::string text = PercentDecoded(uri).value_or(std::string(uri));
   const std::size_t colon = text.find(':');
   if (colon != std::string::npos) text = AsciiLower(std::string_view(text).substr(0, colon)) + text.substr(colon);
   return text;
