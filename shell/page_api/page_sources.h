@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ class PageSource {
 struct PageSourceRow {
   std::string_view name;
   std::unique_ptr<PageSource> (*make)();
+  // For a source that changes now and then: what tells of its changes.
+  std::optional<Followed> followed = std::nullopt;
 };
 
 // Every source, in the order the error for an unknown name lists them.
@@ -36,13 +39,43 @@ std::span<const PageSourceRow> PageSourceTable();
 // The sources of one view.
 class PageSources {
  public:
-  explicit PageSources(SystemData& system) : system_(system) {}
+  explicit PageSources(SystemData& system);
+  ~PageSources();
+  PageSources(const PageSources&) = delete;
+  PageSources& operator=(const PageSources&) = delete;
+
   // A reading of the source `name`, for the watch `watch` (0: none).
   void Read(std::string_view name, std::uint64_t watch, const PageReply& reply);
+  // The next reading of the watch `watch` that differs from the last one
+  // it was given, for a source that changes now and then: at once when it
+  // differs already, otherwise when the system tells of a change. Its page
+  // asks again after each answer, and so costs nothing between changes.
+  // For any other source, a reading as Read gives.
+  void ReadChange(std::string_view name, std::uint64_t watch, const PageReply& reply);
+  // Another document: what each watch was given is forgotten, and a
+  // watch's waiting call is answered with a reason.
+  void Forget();
+
+  // Calls waiting for a change at once, one per watch: past that, the
+  // lowest watch, which its page made first, is answered and forgotten.
+  static constexpr std::size_t kMaxWaiting = 64;
 
  private:
+  struct Waiting {
+    std::string source;
+    std::string given;   // the last answer, as text
+    PageReply reply;     // null while the watch has no call waiting
+    std::uint64_t call = 0;
+  };
+  void Check(std::uint64_t watch);
+  void Changed(Followed which);
+
   SystemData& system_;
   std::map<std::string, std::unique_ptr<PageSource>, std::less<>> made_;
+  std::map<std::uint64_t, Waiting> waiting_;
+  std::uint64_t calls_ = 0;  // numbers each waiting call, across documents
+  // Readings that come later hold this weakly: once it is gone, so are we.
+  std::shared_ptr<PageSources*> alive_;
 };
 
 // What a source remembers for each watch (the last sample, for usage and

@@ -94,6 +94,10 @@ struct Reading {
   static Reading Missing(std::string why) { return {std::nullopt, std::move(why)}; }
 };
 
+// The figures that change now and then, not by the second: a page is told
+// of their changes instead of asking again and again.
+enum class Followed { Power, DesktopFolder };
+
 class SystemData {
  public:
   virtual ~SystemData() = default;
@@ -106,6 +110,10 @@ class SystemData {
   // The power services answer over the system bus, so this may answer
   // later: `done` is called exactly once, now or from the main loop.
   virtual void Power(std::function<void(Reading<PowerFigures>)> done) = 0;
+  // From now on, `changed` is called from the main loop whenever what
+  // `which` reports may have changed (sometimes when nothing did), but only
+  // for figures that have been read at least once. A later call replaces it.
+  virtual void Follow(std::function<void(Followed which)> changed) = 0;
   // Seconds on a steady clock, for rates.
   virtual double Now() = 0;
 };

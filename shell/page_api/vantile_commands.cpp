@@ -1,7 +1,9 @@
 // window.vantile: a read-only view of the machine for the user's own page.
 // Its one command is a reading of a source; watches are readings a page
 // asks for again and again (its script keeps the interval, and stops while
-// the page is hidden), so nothing is sampled that no shown page asks for.
+// the page is hidden), or, for sources that change now and then, calls
+// answered at their next change, so nothing is sampled that no shown page
+// asks for.
 #include <array>
 #include <memory>
 
@@ -20,12 +22,17 @@ std::uint64_t WatchOf(const Json& request) {
   return watch != request.end() && watch->is_number_unsigned() ? watch->get<std::uint64_t>() : 0;
 }
 
-// {"source": name[, "watch": id]}: one reading. {"sources": [{"source",
+// {"source": name[, "watch": id][, "change": true]}: one reading (with
+// "change", the watch's next changed one). {"sources": [{"source",
 // "watch"}, ...]}: the readings in order, each {"value": v} or {"error": e}.
 void Read(PageContext& context, const Json& args, const PageReply& reply) {
   if (!context.sources) return reply(PageAnswer::Error("this desktop reads no sources"));
   const auto source = args.find("source");
   if (source != args.end() && source->is_string()) {
+    const auto change = args.find("change");
+    if (change != args.end() && change->is_boolean() && change->get<bool>()) {
+      return context.sources->ReadChange(source->get<std::string>(), WatchOf(args), reply);
+    }
     return context.sources->Read(source->get<std::string>(), WatchOf(args), reply);
   }
   const auto sources = args.find("sources");

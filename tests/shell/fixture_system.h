@@ -34,6 +34,12 @@ class FixtureSystem : public SystemData {
   void Power(std::function<void(Reading<PowerFigures>)> done) override {
     power_later ? power_waiting.push_back(std::move(done)) : done(power);
   }
+  // What the sources follow; Change() tells them as the platform would.
+  std::function<void(Followed)> changed;
+  void Follow(std::function<void(Followed)> follow) override { changed = std::move(follow); }
+  void Change(Followed which) {
+    if (changed) changed(which);
+  }
   double Now() override { return now; }
 };
 

@@ -155,5 +155,50 @@ TEST_F(PageSourcesTest, WhatCannotBeReadSaysWhyInPlainWords) {
   EXPECT_EQ(Read("memory"), "error: it cannot be read here");
 }
 
+TEST_F(PageSourcesTest, AWatchOfPowerOrTheDesktopIsAnsweredAtItsNextChangeOnly) {
+  // Each call's answers so far, as "error: why" or the profile.
+  std::vector<std::vector<std::string>> calls;
+  auto ask = [&](std::string_view source, std::uint64_t watch) {
+    calls.emplace_back();
+    sources.ReadChange(source, watch, [&, call = calls.size() - 1](PageAnswer answer) {
+      calls[call].push_back(answer.ok() ? answer.value.value("profile", answer.value.dump()) : "error: " + answer.error);
+    });
+  };
+  auto profile = [&](const char* name) { system.power = Reading<PowerFigures>::Of({std::nullopt, false, name}); };
+  profile("balanced");
+  system.power_later = true;  // the bus answers later
+  ask("power", 1);
+  EXPECT_TRUE(calls[0].empty());
+  system.AnswerPower();
+  EXPECT_EQ(calls[0], (std::vector<std::string>{"balanced"})) << "the first call has the reading as it is";
+  system.power_later = false;
+  ask("power", 1);
+  system.Change(Followed::Power);
+  system.Change(Followed::DesktopFolder);
+  EXPECT_TRUE(calls[1].empty()) << "nothing changed: the call waits";
+  profile("power-saver");
+  system.Change(Followed::Power);
+  system.Change(Followed::Power);
+  EXPECT_EQ(calls[1], (std::vector<std::string>{"power-saver"})) << "answered once, at the change";
+
+  ask("cpu", 1);  // a source that changes by the second is read at once
+  EXPECT_EQ(calls[2], (std::vector<std::string>{"error: no cpu figures"}));
+
+  // Bounded: past the limit the first watch's waiting call is answered and
+  // dropped; another document ends every call still waiting.
+  for (std::uint64_t watch = 1; watch <= PageSources::kMaxWaiting + 1; ++watch) {
+    if (watch > 1) ask("power", watch);  // the first is answered now: its reading is new to it
+    ask("power", watch);
+  }
+  EXPECT_EQ(calls[3].size(), 1u);
+  EXPECT_EQ(calls[3].front().substr(0, 45), "error: the page follows too many changes at o");
+  sources.Forget();
+  for (std::size_t call = 5; call < calls.size(); call += 2) {
+    EXPECT_EQ(calls[call], (std::vector<std::string>{"error: the page was replaced"})) << call;
+  }
+  ask("power", 2);
+  EXPECT_EQ(calls.back(), (std::vector<std::string>{"power-saver"})) << "a new document's watch starts afresh";
+}
+
 }  // namespace
 }  // namespace vantile

@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <utility>
+
 #include "common/gtk/glib_util.h"
 
 namespace vantile {
@@ -32,6 +34,7 @@ DesktopEntryFigures EntryOf(GFileInfo* info, const std::string& folder) {
 
 DesktopFolderGtk::~DesktopFolderGtk() {
   if (monitor_) g_signal_handlers_disconnect_by_data(monitor_.get(), this);
+  if (poll_) g_source_remove(poll_);
 }
 
 std::string DesktopFolderGtk::Folder() {
@@ -53,16 +56,28 @@ Reading<DesktopFolderFigures> DesktopFolderGtk::Read() {
     watched_ = folder;
     listed_.reset();
   }
-  // Without a monitor nothing tells of changes: list every time.
+  // Without a monitor (no inotify watches left) nothing tells of changes:
+  // every reading lists the folder, and a follower is told to look again
+  // every few seconds.
+  if (!monitor_ && !poll_) poll_ = g_timeout_add_seconds(3, OnPoll, this);
+  if (monitor_ && poll_) g_source_remove(std::exchange(poll_, 0));
   if (!listed_ || !monitor_) listed_ = List(folder);
   return *listed_;
+}
+
+gboolean DesktopFolderGtk::OnPoll(gpointer data) {
+  auto* self = static_cast<DesktopFolderGtk*>(data);
+  if (self->changed_) self->changed_();
+  return G_SOURCE_CONTINUE;
 }
 
 void DesktopFolderGtk::OnChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent event, gpointer data) {
   // A file's contents changing leaves its entry as it was, except its size
   // and time, which the next listing takes anyway.
   if (event == G_FILE_MONITOR_EVENT_CHANGES_DONE_HINT || event == G_FILE_MONITOR_EVENT_PRE_UNMOUNT) return;
-  static_cast<DesktopFolderGtk*>(data)->listed_.reset();
+  auto* self = static_cast<DesktopFolderGtk*>(data);
+  self->listed_.reset();
+  if (self->changed_) self->changed_();
 }
 
 Reading<DesktopFolderFigures> DesktopFolderGtk::List(const std::string& folder) {

@@ -96,6 +96,9 @@ PowerDataGtk::PowerDataGtk(std::chrono::milliseconds wait)
 PowerDataGtk::~PowerDataGtk() {
   alive_.reset();
   g_cancellable_cancel(cancellable_.get());
+  for (const auto& proxy : proxies_) {
+    if (proxy) g_signal_handlers_disconnect_by_data(proxy.get(), this);
+  }
   if (wait_source_) g_source_remove(wait_source_);
   AnswerWaiting(Reading<PowerFigures>::Missing("the desktop stopped reading the power services"));
 }
@@ -136,14 +139,21 @@ void PowerDataGtk::OnProxyMade(GObject*, GAsyncResult* result, gpointer request_
 void PowerDataGtk::Made(int service, GObjectPtr<GDBusProxy> proxy, const GError* error) {
   made_[service] = true;
   proxies_[service] = std::move(proxy);
+  if (GDBusProxy* made = proxies_[service].get()) {
+    // The cached properties follow the service's PropertiesChanged; these
+    // tell us they did, or that the service came or went.
+    g_signal_connect(made, "g-properties-changed", G_CALLBACK(OnPropertiesChanged), this);
+    g_signal_connect(made, "notify::g-name-owner", G_CALLBACK(OnOwnerChanged), this);
+  }
   if (service == kUPower && error) {
     // Without a system bus every proxy fails at once, with the bus's error.
     bus_problem_ = "the system bus cannot be reached, so the power daemon (UPower) cannot be asked";
   }
+  // Past the wait, answers were given without this one: it makes them fuller.
+  if (answering_at_once_) return Changed();
   for (bool made : made_) {
     if (!made) return;
   }
-  if (answering_at_once_) return;  // the wait ran out before the last one came
   answering_at_once_ = true;
   if (wait_source_) g_source_remove(std::exchange(wait_source_, 0));
   AnswerWaiting(Figures());
@@ -157,6 +167,16 @@ gboolean PowerDataGtk::OnWaitOver(gpointer self) {
   data->answering_at_once_ = true;
   data->AnswerWaiting(data->Figures());
   return G_SOURCE_REMOVE;
+}
+
+void PowerDataGtk::OnPropertiesChanged(GDBusProxy*, GVariant*, GStrv, gpointer self) {
+  static_cast<PowerDataGtk*>(self)->Changed();
+}
+
+void PowerDataGtk::OnOwnerChanged(GObject*, GParamSpec*, gpointer self) { static_cast<PowerDataGtk*>(self)->Changed(); }
+
+void PowerDataGtk::Changed() const {
+  if (changed_) changed_();
 }
 
 void PowerDataGtk::AnswerWaiting(const Reading<PowerFigures>& answer) {

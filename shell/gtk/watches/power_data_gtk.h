@@ -38,6 +38,9 @@ class PowerDataGtk {
   // `done` is called exactly once: at once when the proxies are made,
   // otherwise from the main loop.
   void Read(Done done);
+  // `changed` is called whenever a service's figures change, it comes or
+  // goes, or a proxy arrives after the wait.
+  void Follow(std::function<void()> changed) { changed_ = std::move(changed); }
 
  private:
   enum Service { kUPower, kDisplayDevice, kProfiles, kProfilesBefore, kServiceCount };
@@ -47,6 +50,9 @@ class PowerDataGtk {
   static void OnProxyMade(GObject*, GAsyncResult* result, gpointer request);
   void Made(int service, GObjectPtr<GDBusProxy> proxy, const GError* error);
   static gboolean OnWaitOver(gpointer self);
+  static void OnPropertiesChanged(GDBusProxy*, GVariant*, GStrv, gpointer self);
+  static void OnOwnerChanged(GObject*, GParamSpec*, gpointer self);
+  void Changed() const;
   void AnswerWaiting(const Reading<PowerFigures>& answer);
   Reading<PowerFigures> Figures() const;
 
@@ -59,6 +65,7 @@ class PowerDataGtk {
   std::string bus_problem_;                 // why UPower's proxy could not be made
   guint wait_source_ = 0;
   std::vector<Done> waiting_;
+  std::function<void()> changed_;
   // Asynchronous callbacks hold a weak reference: once it is gone, so are we.
   std::shared_ptr<PowerDataGtk*> alive_;
 };

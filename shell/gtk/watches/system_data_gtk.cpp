@@ -72,7 +72,11 @@ bool ShownType(std::string_view type) {
 
 }  // namespace
 
-SystemDataGtk::SystemDataGtk() = default;
+SystemDataGtk::SystemDataGtk() {
+  desktop_.Follow([this] {
+    if (changed_) changed_(Followed::DesktopFolder);
+  });
+}
 SystemDataGtk::~SystemDataGtk() = default;
 
 Reading<CpuFigures> SystemDataGtk::Cpu() {
@@ -164,9 +168,16 @@ Reading<std::vector<DiskFigures>> SystemDataGtk::Disks() {
 }
 
 void SystemDataGtk::Power(std::function<void(Reading<PowerFigures>)> done) {
-  if (!power_) power_ = std::make_unique<PowerDataGtk>();
+  if (!power_) {
+    power_ = std::make_unique<PowerDataGtk>();
+    power_->Follow([this] {
+      if (changed_) changed_(Followed::Power);
+    });
+  }
   power_->Read(std::move(done));
 }
+
+void SystemDataGtk::Follow(std::function<void(Followed)> changed) { changed_ = std::move(changed); }
 
 double SystemDataGtk::Now() { return static_cast<double>(g_get_monotonic_time()) / 1e6; }
 

@@ -27,6 +27,7 @@ class SystemDataGtk : public SystemData {
   Reading<std::vector<DiskFigures>> Disks() override;
   void Power(std::function<void(Reading<PowerFigures>)> done) override;
   Reading<DesktopFolderFigures> DesktopFolder() override { return desktop_.Read(); }
+  void Follow(std::function<void(Followed)> changed) override;
   double Now() override;
 
   static constexpr std::size_t kMaxDisks = 32;
@@ -35,6 +36,7 @@ class SystemDataGtk : public SystemData {
  private:
   std::unique_ptr<PowerDataGtk> power_;  // made when a page first asks
   DesktopFolderGtk desktop_;
+  std::function<void(Followed)> changed_;
 };
 
 }  // namespace vantile

@@ -259,6 +259,8 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       // Another document in the main frame. Its message boxes are still
       // limited with the last one's: they belong to the view, so a page
       // that reloads itself gets no new allowance.
+      // The last document's watches end with it.
+      self->sources_.Forget();
       const DocumentTrust::Commit commit = self->trust_.Committed(self->LocationURL());
       self->CarryOut(commit.verdict);
       if (!commit.restore.empty()) {

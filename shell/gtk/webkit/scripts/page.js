@@ -54,11 +54,12 @@
   });
 
   // window.vantile: readings of the machine. A watch asks again every
-  // interval (or, for sources that change now and then, often enough to
-  // follow them, telling only of changes), never while the page is hidden,
-  // and ends with the page. The watches due at one moment ask in one call,
-  // so a page of several watches wakes the desktop once, not once for each.
-  var kMaxWatches = 64, kMinInterval = 250, kMaxInterval = 86400000, kChangePoll = 500, kSlack = 50;
+  // interval, never while the page is hidden, and ends with the page. The
+  // watches due at one moment ask in one call, so a page of several
+  // watches wakes the desktop once, not once for each. A watch of a source
+  // that changes now and then keeps one call waiting, which the desktop
+  // answers at the next change: it costs nothing in between.
+  var kMaxWatches = 64, kMinInterval = 250, kMaxInterval = 86400000, kSlack = 50;
   var changeOnly = { power: true, desktop: true };
   var active = [], watchIds = 0, timer = 0, timerAt = Infinity;
   var now = Date.now;
@@ -92,7 +93,7 @@
     }
     var next = Infinity;
     for (var i = 0; i < active.length; ++i) {
-      if (!active[i].asking && active[i].at < next) next = active[i].at;
+      if (!active[i].follows && !active[i].asking && active[i].at < next) next = active[i].at;
     }
     if (next === Infinity || (timer && timerAt <= next)) return;
     if (timer) clearTimeout_(timer);
@@ -106,7 +107,7 @@
     var at = now(), batch = [];
     for (var i = 0; i < active.length; ++i) {
       var due = active[i];
-      if (!due.asking && due.at <= at + kSlack) {
+      if (!due.follows && !due.asking && due.at <= at + kSlack) {
         due.asking = true;
         batch.push(due);
       }
@@ -125,9 +126,39 @@
     }
     schedule();
   }
+  // The call of a watch that follows changes. An answer that comes while
+  // the page is hidden is told when it is shown.
+  function follow(w) {
+    w.timer = 0;
+    if (w.stopped || w.asking || hidden.call(doc)) return;
+    w.asking = true;
+    var sent = now();
+    send("read", { source: w.source, watch: w.id, change: true }, false, function (answer) {
+      w.asking = false;
+      if (w.stopped) return;
+      if (hidden.call(doc)) {
+        w.held = answer;
+        return;
+      }
+      w.take(answer);
+      // Again at once, but no faster than a watch may read, so a call that
+      // fails before it reaches the desktop cannot spin.
+      w.timer = setTimeout_(function () { follow(w); }, max(0, sent + kMinInterval - now()));
+    });
+  }
   listen.call(doc, "visibilitychange", function () {
     // Shown again: every watch reads at once.
-    for (var i = 0; i < active.length; ++i) active[i].at = now();
+    for (var i = 0; i < active.length; ++i) {
+      var w = active[i];
+      w.at = now();
+      if (!w.follows || hidden.call(doc)) continue;
+      if (w.held) {
+        var held = w.held;
+        w.held = null;
+        w.take(held);
+      }
+      if (!w.timer) follow(w);
+    }
     schedule();
   });
 
@@ -148,23 +179,30 @@
     if (active.length >= kMaxWatches) return refused(callback, "a page may keep " + kMaxWatches + " watches at once; stop one first");
     var last = null;
     var w = {
-      source: source, id: ++watchIds, at: now(), asking: false, stopped: false,
-      every: changeOnly[source] === true ? min(interval, kChangePoll) : interval,
+      source: source, id: ++watchIds, at: now(), every: interval, follows: changeOnly[source] === true,
+      asking: false, stopped: false, timer: 0, held: null,
       take: function (answer) {
         if (!answer || typeof answer !== "object") answer = { error: "the desktop did not answer" };
-        // A lasting failure is told once, not at every interval.
-        var seen = "value" in answer ? stringify(answer.value) : "error:" + answer.error;
-        if (seen === last && (changeOnly[source] === true || !("value" in answer))) return;
-        last = seen;
-        if ("value" in answer) tell(callback, answer.value, null); else tell(callback, null, new Error_(String_(answer.error)));
+        var ok = "value" in answer;
+        // A lasting failure is told once, not at every interval; a source
+        // that changes now and then, only when it did.
+        if (w.follows || !ok) {
+          var seen = ok ? stringify(answer.value) : "error:" + answer.error;
+          if (seen === last) return;
+          last = seen;
+        } else {
+          last = null;
+        }
+        if (ok) tell(callback, answer.value, null); else tell(callback, null, new Error_(String_(answer.error)));
       }
     };
     active.push(w);
-    schedule();
+    if (w.follows) follow(w); else schedule();
     return freeze({
       stop: function () {
         if (w.stopped) return;
         w.stopped = true;
+        if (w.timer) clearTimeout_(w.timer);
         active.splice(active.indexOf(w), 1);
         schedule();
       }
