@@ -1,5 +1,7 @@
 #include "dialogs/launch_consent.h"
 
+#include <glib.h>
+
 #include <cstdio>
 #include <string>
 
@@ -7,24 +9,64 @@ namespace vantile {
 
 namespace {
 
+constexpr char32_t kNotUtf8 = 0xFFFFFFFF;
+
 // The next UTF-8 character of `text` at `at` as a code point and its
-// length; an invalid byte is taken alone (and shown as written).
+// length; a byte that does not start a well-formed character (overlong
+// forms, surrogates and code points past U+10FFFF included) is taken
+// alone, as kNotUtf8.
 std::pair<char32_t, std::size_t> NextCharacter(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
   std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-  if (length == 0 || at + length > text.size()) return {U'\uFFFD', 1};
+  if (length == 0 || at + length > text.size()) return {kNotUtf8, 1};
   char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
   for (std::size_t k = 1; k < length; ++k) {
     const auto next = static_cast<unsigned char>(text[at + k]);
-    if ((next & 0xC0) != 0x80) return {U'\uFFFD', 1};
+    if ((next & 0xC0) != 0x80) return {kNotUtf8, 1};
     code = (code << 6) | (next & 0x3F);
   }
+  constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {kNotUtf8, 1};
   return {code, length};
 }
 
-bool IsDirectionControl(char32_t c) {
-  return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
-         c == 0x200B || c == 0xFEFF;
+// Default-ignorable code points that GLib's tables file under letters or
+// marks, so that no category test finds them: the Hangul fillers, the
+// combining grapheme joiner, the Khmer inherent vowels, the Mongolian and
+// standard variation selectors.
+bool IsIgnorableLetterOrMark(char32_t c) {
+  return c == 0x034F || c == 0x115F || c == 0x1160 || c == 0x17B4 || c == 0x17B5 || (c >= 0x180B && c <= 0x180F) ||
+         c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFFA0 || (c >= 0xE0100 && c <= 0xE01EF);
+}
+
+bool IsCombiningMark(GUnicodeType type) {
+  return type == G_UNICODE_NON_SPACING_MARK || type == G_UNICODE_SPACING_MARK || type == G_UNICODE_ENCLOSING_MARK;
+}
+
+// Whether `c` shows as itself. A combining mark does only on a character
+// that does; `after_visible` says whether the one before it did.
+bool ShowsAsItself(char32_t c, bool after_visible) {
+  if (c == kNotUtf8) return false;
+  if (IsIgnorableLetterOrMark(c)) return false;
+  const GUnicodeType type = g_unichar_type(c);
+  switch (type) {
+    case G_UNICODE_CONTROL:
+    case G_UNICODE_FORMAT:
+    case G_UNICODE_UNASSIGNED:
+    case G_UNICODE_PRIVATE_USE:
+    case G_UNICODE_SURROGATE:
+    case G_UNICODE_LINE_SEPARATOR:
+    case G_UNICODE_PARAGRAPH_SEPARATOR:
+      return false;
+    case G_UNICODE_SPACE_SEPARATOR:
+      return c == U' ';
+    default:
+      break;
+  }
+  if (IsCombiningMark(type)) return after_visible;
+  // Other zero-width characters (the zero width space) show nothing; the
+  // Hangul vowels and finals that GLib counts with them join a syllable.
+  return !g_unichar_iszerowidth(c) || type == G_UNICODE_OTHER_LETTER;
 }
 
 }  // namespace
@@ -32,24 +74,38 @@ bool IsDirectionControl(char32_t c) {
 std::string VisibleText(std::string_view text) {
   if (text.empty()) return "\"\"";
   std::string out;
+  bool after_visible = false;
   for (std::size_t i = 0; i < text.size();) {
     const auto [code, length] = NextCharacter(text, i);
-    if (code < 0x20) {
+    const bool shows = ShowsAsItself(code, after_visible);
+    after_visible = shows && code != U' ';
+    if (shows) {
+      out.append(text.substr(i, length));
+    } else if (code < 0x20) {
       // U+2400 + c: "␀" ... "␟", three UTF-8 bytes E2 90 80+c.
       out += "\xE2\x90";
       out.push_back(static_cast<char>(0x80 + code));
     } else if (code == 0x7F) {
       out += "\xE2\x90\xA1";  // ␡
-    } else if (IsDirectionControl(code)) {
+    } else if (code == kNotUtf8) {
+      // Not UTF-8: the byte's value, which the program gets as it is.
+      char byte[8];
+      std::snprintf(byte, sizeof byte, "<0x%02X>", static_cast<unsigned>(static_cast<unsigned char>(text[i])));
+      out += byte;
+    } else {
       char name[16];
       std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(code));
       out += name;
-    } else {
-      out.append(text.substr(i, length));
     }
     i += length;
   }
   return out;
+}
+
+std::string CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); i += NextCharacter(text, i).second) ++count;
+  return std::to_string(count) + (count == 1 ? " character" : " characters");
 }
 
 ConsentText DescribeConsent(const LaunchConsent& consent) {
@@ -76,7 +132,7 @@ ConsentText DescribeConsent(const LaunchConsent& consent) {
     for (std::size_t i = 0; i < consent.arguments.size(); ++i) {
       // The count tells how much a scrolled list holds.
       const std::string label = "Arguments (" + std::to_string(consent.arguments.size()) + "):";
-      text.rows.push_back({i == 0 ? label : "", VisibleText(consent.arguments[i])});
+      text.rows.push_back({i == 0 ? label : "", VisibleText(consent.arguments[i]), CharacterCount(consent.arguments[i])});
     }
   }
   return text;

@@ -5,9 +5,10 @@
 // user agrees to is exactly what runs.
 //
 // The accepting button cannot be hit by a click or key already on its way:
-// it stays insensitive for a second after the box appears or gets the focus
-// back, and whenever the box does not have the focus. The toolkit view
-// shows the text below and asks ConsentGate when to enable the button.
+// it stays insensitive until the box has had the focus for a second with
+// no key or button pressed in it, and whenever the box does not have the
+// focus. The toolkit view shows the text below and asks ConsentGate when
+// to enable the button.
 #pragma once
 
 #include <chrono>
@@ -43,10 +44,11 @@ struct ConsentText {
   // "&Start" or "&Open".
   std::string accept_caption;
   // Label and value rows, in order (program, folder, arguments); each
-  // argument gets a row of its own.
+  // argument gets a row of its own, with how many characters it holds.
   struct Row {
     std::string label;
     std::string value;
+    std::string note{};  // "12 characters" beside an argument
     bool operator==(const Row&) const = default;
   };
   std::vector<Row> rows;
@@ -54,12 +56,19 @@ struct ConsentText {
 
 ConsentText DescribeConsent(const LaunchConsent& consent);
 
-// An argument or path as the user can read it unambiguously: control
-// characters become their visible symbols (a line feed shows as "␊") and
-// invisible direction marks, which could make one text read as another,
-// are written as <U+202E>; everything else is exactly as it will be passed.
-// An empty argument shows as "" so that it is seen at all.
+// An argument or path as the user can read it unambiguously. Every
+// character that does not plainly show as itself is written as a mark
+// such as <U+2028>: controls (the C0 ones as their symbols, a line feed as
+// "␊"), line and paragraph separators, spaces other than the ASCII one,
+// format characters (direction marks, soft hyphens, word joiners, tags),
+// other default-ignorable, private-use, unassigned and surrogate code
+// points, and combining marks with nothing to combine with. Everything
+// else is exactly as it will be passed. An empty argument shows as "" so
+// that it is seen at all.
 std::string VisibleText(std::string_view text);
+// How many characters `text` holds, as the box says it: "1 character",
+// "12 characters" (a byte that is not UTF-8 counts as one).
+std::string CharacterCount(std::string_view text);
 
 // When the accepting button may be pressed, over a clock the caller passes.
 class ConsentGate {
@@ -70,6 +79,12 @@ class ConsentGate {
   // The box has appeared, or got the focus back: the delay starts again.
   void Armed(Clock::time_point now) {
     armed_at_ = now;
+  }
+  // A key or button pressed in or over the box while the button is still
+  // insensitive: whoever presses now is not reading it, so the wait starts
+  // again. A press once the button is live is the answer.
+  void Pressed(Clock::time_point now) {
+    if (!MayAccept(now)) Armed(now);
   }
   void FocusChanged(bool focused, Clock::time_point now) {
     if (focused && !focused_) Armed(now);

@@ -222,6 +222,10 @@ class frmMain : public BrowserEvents {
   Phase phase_ = Phase::Created;
   // A launch confirmation is on screen; further requests are dropped.
   bool consent_open_ = false;
+  // Who asked last, and when that box closed.
+  static constexpr auto kConsentPause = std::chrono::seconds(2);
+  std::string consent_asker_;
+  std::chrono::steady_clock::time_point consent_closed_at_{};
   // Start-up asked for the start page; the first activate step waits for it.
   bool start_page_asked_ = false;
   std::optional<MonitorRole> role_;

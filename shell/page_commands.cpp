@@ -48,6 +48,13 @@ bool frmMain::UserConsents(GuardDecision& decision) {
     std::cerr << "vantile: dropped a request from " << decision.asker << " while a confirmation is open\n";
     return false;
   }
+  // Right after a box closes, the same page may not ask again: clicks that
+  // kept coming would land on the next box, as they would on the last.
+  if (decision.asker == consent_asker_ && platform_.pump.Now() < consent_closed_at_ + kConsentPause) {
+    LogInfo("BeforeNavigate:Refused - asked again right after a confirmation");
+    std::cerr << "vantile: dropped a request from " << decision.asker << " made right after its last confirmation\n";
+    return false;
+  }
   LaunchConsent consent;
   consent.asker = decision.asker;
   if (decision.action == GuardDecision::Action::Launch) {
@@ -71,6 +78,8 @@ bool frmMain::UserConsents(GuardDecision& decision) {
   consent_open_ = true;
   const bool accepted = platform_.dialogs.ConfirmLaunch(consent);
   consent_open_ = false;
+  consent_asker_ = decision.asker;
+  consent_closed_at_ = platform_.pump.Now();
   // The program may have been closed while the box was open.
   if (accepted && phase_ == Phase::Loaded) return true;
   LogInfo("BeforeNavigate:Refused - the user did not accept");

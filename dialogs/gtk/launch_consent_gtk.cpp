@@ -1,5 +1,8 @@
 #include "dialogs/gtk/launch_consent_gtk.h"
 
+#include <gdk/gdkx.h>
+
+#include <algorithm>
 #include <string>
 
 #include "common/text.h"
@@ -44,12 +47,64 @@ struct AcceptButton {
     static_cast<AcceptButton*>(data)->Update();
     return G_SOURCE_CONTINUE;
   }
+  static void OnPressed(GtkGestureMultiPress*, gint, gdouble, gdouble, gpointer data) {
+    static_cast<AcceptButton*>(data)->Press();
+  }
+  static gboolean OnKey(GtkWidget*, GdkEventKey*, gpointer data) {
+    static_cast<AcceptButton*>(data)->Press();
+    return FALSE;
+  }
+  void Press() {
+    gate.Pressed(ConsentGate::Clock::now());
+    Update();
+  }
   static void OnActive(GObject* window, GParamSpec*, gpointer data) {
     auto* self = static_cast<AcceptButton*>(data);
     self->gate.FocusChanged(gtk_window_is_active(GTK_WINDOW(window)), ConsentGate::Clock::now());
     self->Update();
   }
 };
+
+// Where the box stays: where the window manager put it (centred on the
+// desktop), unless the pointer is over that spot or near it, where a page
+// could have led it; then above or below the pointer, or beside it. The
+// button waits a second anyway, so the move right after the box appears
+// costs nothing. X11 only: elsewhere the compositor places the box.
+void PlaceAwayFromPointer(GtkWindow* window) {
+  GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window));
+  GdkSeat* seat = GDK_IS_X11_DISPLAY(display) ? gdk_display_get_default_seat(display) : nullptr;
+  GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+  if (!pointer) return;
+  int px = 0, py = 0;
+  gdk_device_get_position(pointer, nullptr, &px, &py);
+  GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, px, py);
+  if (!monitor) return;
+  GdkRectangle area{};
+  gdk_monitor_get_workarea(monitor, &area);
+  GtkRequisition size{};
+  gtk_window_get_size(window, &size.width, &size.height);
+  constexpr int kMargin = 64;  // the title bar and a hand's unsteadiness
+  int x = 0, y = 0;
+  gtk_window_get_position(window, &x, &y);
+  const bool under = px > x - kMargin && px < x + size.width + kMargin && py > y - kMargin && py < y + size.height + kMargin;
+  if (under) {
+    if (py + kMargin + size.height <= area.y + area.height) {
+      y = py + kMargin;
+    } else if (py - kMargin - size.height >= area.y) {
+      y = py - kMargin - size.height;
+    } else {
+      x = px + kMargin + size.width <= area.x + area.width ? px + kMargin : std::max(area.x, px - kMargin - size.width);
+    }
+  }
+  if (!under) return;
+  gtk_window_move(window, x, y);
+}
+
+// Once mapped, when its size is known, the window manager has placed it.
+gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer) {
+  PlaceAwayFromPointer(GTK_WINDOW(widget));
+  return FALSE;
+}
 
 }  // namespace
 
@@ -97,6 +152,11 @@ bool RunLaunchConsent(GtkWindow* owner, const LaunchConsent& consent) {
   for (const ConsentText::Row& line : text.rows) {
     gtk_grid_attach(GTK_GRID(grid), Label(line.label, false), 1, row, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), Label(line.value, true), 2, row, 1, 1);
+    if (!line.note.empty()) {
+      GtkWidget* note = Label(line.note, false);
+      gtk_style_context_add_class(gtk_widget_get_style_context(note), "dim-label");
+      gtk_grid_attach(GTK_GRID(grid), note, 3, row, 1, 1);
+    }
     ++row;
   }
   // However many arguments a page writes, the box and its buttons stay on
@@ -115,12 +175,21 @@ bool RunLaunchConsent(GtkWindow* owner, const LaunchConsent& consent) {
   // never, when the window manager keeps it elsewhere).
   accept.gate.Armed(ConsentGate::Clock::now());
   g_signal_connect(widget, "notify::is-active", G_CALLBACK(AcceptButton::OnActive), &accept);
+  // Every press in the box, seen before the widget it lands on.
+  GtkGesture* presses = gtk_gesture_multi_press_new(widget);
+  gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(presses), 0);
+  gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(presses), GTK_PHASE_CAPTURE);
+  g_signal_connect(presses, "pressed", G_CALLBACK(AcceptButton::OnPressed), &accept);
+  g_signal_connect(widget, "key-press-event", G_CALLBACK(AcceptButton::OnKey), &accept);
+  g_signal_connect(widget, "map-event", G_CALLBACK(OnMapped), nullptr);
   accept.timer = g_timeout_add(100, AcceptButton::OnTick, &accept);
   gtk_widget_grab_focus(cancel);
 
   const int response = gtk_dialog_run(box);
   g_source_remove(accept.timer);
   g_signal_handlers_disconnect_by_data(widget, &accept);
+  g_signal_handlers_disconnect_by_data(presses, &accept);
+  g_object_unref(presses);
   // A press that arrives as the button turns insensitive never reaches it,
   // but the answer is read from the gate too, so nothing else can accept.
   const bool accepted = response == GTK_RESPONSE_ACCEPT && accept.gate.MayAccept(ConsentGate::Clock::now());

@@ -488,6 +488,48 @@ class SessionTestCase(unittest.TestCase):
         self.addCleanup(self.desktop.close)
 
 
+class ConsentTestCase(SessionTestCase):
+    """A session with a recording program on the allow-list, a loopback
+    site, and readers of the launch confirmation through AT-SPI."""
+
+    def setUp(self):
+        super().setUp()
+        self.program, self.log = write_recorder(self.desktop.tmp, "allowed.sh")
+        self.server = Site()
+        self.addCleanup(self.server.close)
+
+    def start(self, home_page, scripting=False, accessible=False):
+        d = self.desktop
+        write_vantile_settings(d, {"HomePage": home_page, "EnableScripting": scripting, "ShowTaskbar": False},
+                               [self.program])
+        self.proc = start_vantile(d, env=d.accessible_env() if accessible else None)
+        self.window = d.wait_for_window(pid=self.proc.pid)
+        self.addCleanup(stop_vantile, self.proc)
+
+    def link(self, param):
+        return f"launch:{self.program}?param={param}"
+
+    def runs(self):
+        return recorded_runs(self.log)
+
+    def boxes(self):
+        return [w for w in self.desktop.windows(name="^Vantile$", pid=self.proc.pid) if w != self.window]
+
+    def activate(self, window):
+        self.desktop.run(["xdotool", "windowactivate", "--sync", str(window)], check=False)
+
+    def confirmation(self):
+        """The open box's texts in reading order, and its Start button."""
+        def read():
+            nodes = self.desktop.accessible_tree(self.proc.pid)
+            start = [n for n in nodes if n["role"] == "push button" and n["name"] == "Start"]
+            labels = [n for n in nodes if n["role"] in ("label", "heading") and n["showing"] and n["name"] and n["box"]]
+            labels = [n["name"] for n in sorted(labels, key=lambda n: (n["box"][1], n["box"][0]))]
+            return start and (labels, start[0])
+        return self.desktop.wait_for(read, 20, "the confirmation")
+
+
+
 def throwaway_user(test, name, prefix):
     """User `name` for one test (compositors refuse to run as root), made
     unless it exists and removed when `test` ends, with a fresh folder of

@@ -85,9 +85,14 @@ TEST_F(PageCommandsTest, LinksFromADocumentElsewhereActOnlyWhenTheUserAcceptsWha
                                                                    "/usr/local/bin/tool", {"-e", "sh", "-c", "echo hi"},
                                                                    "/tmp", ""}}));
 
-  // Accepted: exactly what was shown starts.
+  // Accepted: exactly what was shown starts. The same page asking again
+  // within two seconds of a box is refused unasked.
   fakes.dialogs.consent_answer = true;
+  fakes.pump.now += std::chrono::seconds(2);
   Form().WB_BeforeNavigate2(link, site, cancel);
+  Form().WB_BeforeNavigate2("folder:/srv/x", site, cancel);
+  EXPECT_EQ(fakes.dialogs.consents.size(), 2u);
+  fakes.pump.now += std::chrono::seconds(2);
   Form().WB_BeforeNavigate2("folder:/srv/x", site, cancel);
   EXPECT_EQ(fakes.shell.opened,
             (std::vector<test::FakeShell::OpenCall>{{"/usr/local/bin/tool", "-e sh -c 'echo hi'", "/tmp", 1}}));
@@ -96,7 +101,8 @@ TEST_F(PageCommandsTest, LinksFromADocumentElsewhereActOnlyWhenTheUserAcceptsWha
   Form().Form_QueryUnload();
   Calls lines = LogLines();
   for (const char* expected : {"INFORMATION:  BeforeNavigate:Refused - a confirmation is already open",
-                               "INFORMATION:  BeforeNavigate:Refused - the user did not accept"}) {
+                               "INFORMATION:  BeforeNavigate:Refused - the user did not accept",
+                               "INFORMATION:  BeforeNavigate:Refused - asked again right after a confirmation"}) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << expected;
   }
 }

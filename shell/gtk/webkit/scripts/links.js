@@ -17,14 +17,29 @@
   var isTop = window.top === window;
   // What the user's own page makes (about:blank, srcdoc) has its origin.
   var local = location.protocol === "file:" || self.origin === "file://";
+  // Who asks, named by the document's own address whatever origin it
+  // reports (a sandboxed document's is opaque): scheme, host and port. One
+  // without a host (data:, about:srcdoc) is named by what it is and the
+  // host of the page that holds it, or that it came from.
+  function hostOf(address) {
+    try {
+      var url = new URL(address);
+      if (url.protocol === "blob:") url = new URL(url.pathname);
+      return url.host ? url.protocol + "//" + url.host : "";
+    } catch (e) {
+      return "";
+    }
+  }
   function asker() {
-    var origin = self.origin;
-    if (origin && origin !== "null") return origin;
+    var here = hostOf(location.href);
+    if (here) return here;
     var kind = "a " + location.protocol + " document";
     var up = location.ancestorOrigins;
     for (var i = 0; up && i < up.length; ++i) {
-      if (up[i] !== "null") return kind + " inside " + up[i];
+      if (hostOf(up[i])) return kind + " inside " + hostOf(up[i]);
+      if (up[i] === "file://") return kind + " inside your desktop page";
     }
+    if (hostOf(document.referrer)) return kind + " from " + hostOf(document.referrer);
     return kind;
   }
   window.addEventListener("click", function (e) {

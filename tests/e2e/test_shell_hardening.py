@@ -1,0 +1,69 @@
+"""A web page against the launch confirmation on the real binary: clicks
+that keep coming never say yes, the page cannot ask again at once, the box
+opens away from the pointer and names the asker by its address even when
+its origin is opaque, and every invisible character shows as a mark."""
+import time
+import unittest
+
+import harness
+
+
+class HardeningTest(harness.ConsentTestCase):
+    def serve_asking_page(self, param, headers=None):
+        """A page where a click anywhere follows a launch link (a label over
+        everything whose control sits in an off-screen link)."""
+        body = ("<html><body style='margin:0;background:#234'><label style='position:fixed;inset:0'>"
+                f"<a href='{self.link(param)}' style='position:fixed;left:-999px'><input type='checkbox'></a>"
+                "</label></body></html>")
+        self.server.pages["/ask.html"] = (200, "text/html; charset=utf-8", body.encode(), headers or {})
+        self.start(self.server.url + "/ask.html", accessible=True)
+        self.desktop.wait_for(lambda: "/ask.html" in self.server.paths, 20, "the web page")
+        time.sleep(2)
+
+    def ask(self, what, x=20, y=20):
+        self.desktop.click(x, y)
+        box = self.desktop.wait_for(self.boxes, 15, what)[0]
+        self.activate(box)
+        return box
+
+    def test_clicks_that_keep_coming_start_nothing_and_the_page_waits_to_ask_again(self):
+        d = self.desktop
+        # An opaque origin (a sandboxed document) still names its host.
+        self.serve_asking_page("fast", {"Content-Security-Policy": "sandbox allow-scripts"})
+        self.ask("the confirmation")
+        labels, start = self.confirmation()
+        self.assertIn(f"{self.server.url} wants to start a program", labels)
+        x, y, w, h = start["box"]
+        spot = (x + w // 2, y + h // 2)
+        d.run(["xdotool", "mousemove", *map(str, spot), "click", "--repeat", "30", "--delay", "100", "1"])
+        self.assertFalse(self.confirmation()[1]["sensitive"], "three seconds of clicks, and Start is still waiting")
+        d.wait_for(lambda: self.confirmation()[1]["sensitive"], 5, "Start once the clicks stopped")
+        self.assertEqual(self.runs(), [])
+        d.key("Escape")
+        d.wait_for(lambda: not self.boxes(), 10, "Escape closed the box")
+
+        d.click(20, 20)
+        time.sleep(1)
+        self.assertEqual(self.boxes(), [], "the page asked again at once")
+        time.sleep(1.5)
+        # Led to where Start was, the pointer finds no box there.
+        box = self.ask("the confirmation two seconds later", *spot)
+        time.sleep(0.5)
+        g = dict(line.split("=") for line in d.run(["xdotool", "getwindowgeometry", "--shell", str(box)]).stdout.split())
+        left, top, width, height = (int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        self.assertFalse(left <= spot[0] < left + width and top <= spot[1] < top + height, "the box opened under the pointer")
+        d.key("Escape")
+        self.assertEqual(self.runs(), [])
+
+    def test_every_invisible_character_shows_as_a_mark_with_each_arguments_length(self):
+        self.serve_asking_page("echo+Welcome%E2%80%A8%E2%80%A8;+x%C2%ADy%E2%81%A0z%F3%A0%81%81")
+        self.ask("the confirmation")
+        labels = self.confirmation()[0]
+        arguments = labels[labels.index("Arguments (3):") + 1:]
+        self.assertEqual(arguments, ["echo", "4 characters", "Welcome<U+2028><U+2028>;", "10 characters",
+                                     "x<U+00AD>y<U+2060>z<U+E0041>", "6 characters"])
+        self.desktop.key("Escape")
+
+
+if __name__ == "__main__":
+    unittest.main()
