@@ -40,6 +40,8 @@ class frmAbout {
   static constexpr TwipsRect kLabel1 = {915, 1485, 2730, 195};
   static constexpr TwipsRect klblWebSite = {915, 1770, 2370, 195};
   static constexpr TwipsRect kcmdClose = {1755, 2250, 1020, 345};
+  // A note on this copy, between the link and the button, when there is one.
+  static constexpr TwipsRect klblNote = {120, 2000, 4440, 195};
   // The link's text colour, dark blue.
   static constexpr int kLinkRed = 0, kLinkGreen = 0, kLinkBlue = 192;
   static constexpr const char* kLabel1Caption = "A web page as your desktop.";

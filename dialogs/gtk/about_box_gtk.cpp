@@ -118,7 +118,7 @@ void OnCloseClicked(GtkButton*, gpointer form) { static_cast<frmAbout*>(form)->c
 
 }  // namespace
 
-void RunAboutBox(GtkWindow* owner, const std::string& web_address) {
+void RunAboutBox(GtkWindow* owner, const std::string& web_address, const std::string& note) {
   GtkWidget* dialog = gtk_dialog_new();
   GtkWindow* window = GTK_WINDOW(dialog);
   gtk_window_set_title(window, frmAbout::kCaption);
@@ -171,6 +171,12 @@ void RunAboutBox(GtkWindow* owner, const std::string& web_address) {
   atk_object_set_role(accessible, ATK_ROLE_LINK);
   atk_object_set_name(accessible, form.WebCaption().c_str());
   Place(area, link, frmAbout::klblWebSite);
+  if (!note.empty()) {
+    GtkWidget* line = Label(note.c_str());
+    gtk_label_set_xalign(GTK_LABEL(line), 0.5);
+    gtk_label_set_ellipsize(GTK_LABEL(line), PANGO_ELLIPSIZE_END);
+    Place(area, line, frmAbout::klblNote);
+  }
 
   GtkWidget* close = gtk_button_new_with_mnemonic(ReplaceAll(frmAbout::kcmdCloseCaption, "&", "_").c_str());
   g_signal_connect(close, "clicked", G_CALLBACK(OnCloseClicked), &form);

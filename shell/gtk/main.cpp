@@ -21,6 +21,7 @@
 #include "shell/gtk/windows/monitor_desktops.h"
 #include "shell/gtk/glue/startup_trace.h"
 #include "shell/gtk/windows/wayland_probe.h"
+#include "shell/gtk/webkit/web_sandbox.h"
 #include "shell/gtk/webkit/webkit_browser.h"
 
 namespace vantile {
@@ -131,6 +132,7 @@ int Run(const std::string& argument_text) {
   Program program(registry);
   frmMain& form = program.primary().form();
   if (!form.Form_Load(argument_text)) return 0;
+  if (!WebSandboxOff().empty()) form.LogNote("WebSandbox:Off - " + WebSandboxOff());
   // A close request handled during start-up's settle passes has run the
   // shutdown already, and its quit found no loop to end: leave now rather
   // than start one that nothing would end.

@@ -2,10 +2,29 @@
 that keep coming never say yes, the page cannot ask again at once, the box
 opens away from the pointer and names the asker by its address even when
 its origin is opaque, and every invisible character shows as a mark."""
+import os
 import time
 import unittest
 
 import harness
+
+
+def web_processes(pid):
+    """The WebKit web processes under `pid` (bubblewrap stands between)."""
+    found, todo = [], [pid]
+    while todo:
+        parent = todo.pop()
+        for entry in os.listdir("/proc"):
+            try:
+                with open(f"/proc/{entry}/stat") as f:
+                    name, rest = f.read().split(" (", 1)[1].rsplit(")", 1)
+            except (OSError, IndexError):
+                continue
+            if int(rest.split()[1]) == parent:
+                todo.append(int(entry))
+                if name.startswith("WebKitWebProces"):
+                    found.append(int(entry))
+    return found
 
 
 class HardeningTest(harness.ConsentTestCase):
@@ -63,6 +82,44 @@ class HardeningTest(harness.ConsentTestCase):
         self.assertEqual(arguments, ["echo", "4 characters", "Welcome<U+2028><U+2028>;", "10 characters",
                                      "x<U+00AD>y<U+2060>z<U+E0041>", "6 characters"])
         self.desktop.key("Escape")
+
+    def test_the_web_process_has_namespaces_of_its_own_and_no_home_folder(self):
+        d = self.desktop
+        key = os.path.join(d.home, ".ssh", "id_rsa")
+        os.makedirs(os.path.dirname(key))
+        with open(key, "w") as f:
+            f.write("not a real key\n")
+        self.serve_asking_page("none")
+        web = d.wait_for(lambda: web_processes(self.proc.pid), 20, "the web process")[0]
+        self.assertNotEqual(os.readlink(f"/proc/{web}/ns/mnt"), os.readlink(f"/proc/{self.proc.pid}/ns/mnt"))
+        self.assertTrue(os.path.exists(key))
+        self.assertFalse(os.path.exists(f"/proc/{web}/root{key}"), "the web process sees the user's key")
+
+    def test_without_bubblewrap_the_page_still_shows_and_the_about_box_says_the_sandbox_is_off(self):
+        d = self.desktop
+        broken = os.path.join(d.tmp, "bwrap")
+        with open(broken, "w") as f:
+            f.write("#!/bin/sh\necho 'bwrap: Creating new namespace failed: Operation not permitted' >&2\nexit 1\n")
+        os.chmod(broken, 0o755)
+        page = self.server.serve("/plain.html", "<html><body style='background:#123456'>desk</body></html>")
+        harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": False}, [self.program])
+        # bubblewrap refusing its namespaces, for this process alone.
+        self.proc = harness.start_vantile(d, program="/usr/bin/unshare", env=d.accessible_env(), args=[
+            "--mount", "--propagation", "private", "sh", "-c",
+            f"mount --bind {broken} /usr/bin/bwrap && exec {harness.build_path('vantile')}"])
+        self.addCleanup(harness.stop_vantile, self.proc)
+        d.wait_for_window(pid=self.proc.pid)
+        d.wait_for(lambda: d.pixel(400, 300) == "#123456", 20, "the page shown without the sandbox")
+        self.assertIn("vantile: the web page sandbox is off: bubblewrap cannot make its namespaces here "
+                      "(bwrap: Creating new namespace failed: Operation not permitted)", harness.vantile_output(d))
+        d.click(400, 300, button=3)
+        about = d.wait_for(lambda: [n for n in d.accessible_tree(self.proc.pid)
+                                    if n["role"] == "menu item" and n["name"] == "About..."], 10, "the menu")[0]
+        x, y, w, h = about["box"]
+        d.click(x + w // 2, y + h // 2)
+        d.wait_for_window(name="^About Vantile$", timeout=20)
+        d.wait_for(lambda: [n for n in d.accessible_tree(self.proc.pid) if n["name"] == "The web page sandbox is off."],
+                   10, "the About box's line on the sandbox")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
 #include "shell/gtk/glue/dialogs_gtk.h"
 
+#include "shell/gtk/webkit/web_sandbox.h"
+
 #include <vector>
 
 #include "common/gtk/owner_window_gtk.h"
@@ -69,7 +71,8 @@ int GtkDialogs::ShowMessage(const std::string& text, const std::string& title, s
 }
 
 void GtkDialogs::ShowAbout(const std::string& web_address) {
-  RunAboutBox(owner_, web_address);
+  // The reason, which can be long, is on standard error and in the debug log.
+  RunAboutBox(owner_, web_address, WebSandboxOff().empty() ? "" : "The web page sandbox is off.");
   ReturnFocusTo(owner_);
 }
 

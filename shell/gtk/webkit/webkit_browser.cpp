@@ -9,6 +9,7 @@
 #include "shell/gtk/webkit/browser_note.h"
 #include "shell/gtk/webkit/icon_scheme_gtk.h"
 #include "shell/gtk/webkit/view_refusals.h"
+#include "shell/gtk/webkit/web_sandbox.h"
 #include "shell/settings.h"
 
 namespace vantile {
@@ -43,6 +44,7 @@ NavigationFacts FactsOf(WebKitNavigationAction* action) {
 WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related)
     : channel_(trust_, events_, [this] { return LocationURL(); }, sources_) {
   WebKitWebContext* context = webkit_web_context_get_default();
+  SetUpWebSandbox(context);
   StartupMark("context");
   if (!tuning.browser_caches) webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
   // Local schemes: WebKit lets only a local document link to, load, refresh
