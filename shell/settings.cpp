@@ -150,6 +150,17 @@ bool SettingSwitchOn(RegistryStore& store, const char* name) {
   return value->data[0] != 0 || value->data[1] != 0 || value->data[2] != 0 || value->data[3] != 0;
 }
 
+std::uint32_t WebMemoryLimitMiB(RegistryStore& store, std::uint64_t machine_bytes) {
+  const auto value = store.QueryValue(HKEY_CURRENT_USER, kSettingsSection, "WebMemoryLimitMB");
+  if (value && value->type == REG_DWORD && value->data.size() == 4) {
+    const std::uint32_t set = value->data[0] | (value->data[1] << 8) | (value->data[2] << 16) |
+                              (static_cast<std::uint32_t>(value->data[3]) << 24);
+    if (set != 0) return std::max(set, kLeastWebMemoryMiB);
+  }
+  const std::uint64_t quarter = machine_bytes / 4 / (1024 * 1024);
+  return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(quarter, 1024, 4096));
+}
+
 std::uint32_t DownloadControlFlags(const Settings& s) {
   std::uint32_t flags = DLCTL_NO_CLIENTPULL;
   if (s.EnableImages) flags |= DLCTL_DLIMAGES;

@@ -73,4 +73,12 @@ std::uint32_t DownloadControlFlags(const Settings& settings);
 // missing, or any other value, leaves it on.
 bool SettingSwitchOn(RegistryStore& store, const char* name);
 
+// How much memory the page's web process may use, in MiB, before it is
+// stopped so that it cannot crowd out the user's other programs: the
+// "WebMemoryLimitMB" DWORD of the settings file when it is set (at least
+// kLeastWebMemoryMiB), else a quarter of the machine's memory
+// (`machine_bytes`), between 1 and 4 GiB.
+inline constexpr std::uint32_t kLeastWebMemoryMiB = 128;
+std::uint32_t WebMemoryLimitMiB(RegistryStore& store, std::uint64_t machine_bytes);
+
 }  // namespace vantile

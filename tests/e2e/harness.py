@@ -530,6 +530,24 @@ class ConsentTestCase(SessionTestCase):
 
 
 
+def web_processes(pid):
+    """The WebKit web processes under `pid` (bubblewrap stands between)."""
+    found, todo = [], [pid]
+    while todo:
+        parent = todo.pop()
+        for entry in os.listdir("/proc"):
+            try:
+                with open(f"/proc/{entry}/stat") as f:
+                    name, rest = f.read().split(" (", 1)[1].rsplit(")", 1)
+            except (OSError, IndexError):
+                continue
+            if int(rest.split()[1]) == parent:
+                todo.append(int(entry))
+                if name.startswith("WebKitWebProces"):
+                    found.append(int(entry))
+    return found
+
+
 def throwaway_user(test, name, prefix):
     """User `name` for one test (compositors refuse to run as root), made
     unless it exists and removed when `test` ends, with a fresh folder of

@@ -9,24 +9,6 @@ import unittest
 import harness
 
 
-def web_processes(pid):
-    """The WebKit web processes under `pid` (bubblewrap stands between)."""
-    found, todo = [], [pid]
-    while todo:
-        parent = todo.pop()
-        for entry in os.listdir("/proc"):
-            try:
-                with open(f"/proc/{entry}/stat") as f:
-                    name, rest = f.read().split(" (", 1)[1].rsplit(")", 1)
-            except (OSError, IndexError):
-                continue
-            if int(rest.split()[1]) == parent:
-                todo.append(int(entry))
-                if name.startswith("WebKitWebProces"):
-                    found.append(int(entry))
-    return found
-
-
 class HardeningTest(harness.ConsentTestCase):
     def serve_asking_page(self, param, headers=None):
         """A page where a click anywhere follows a launch link (a label over
@@ -90,7 +72,7 @@ class HardeningTest(harness.ConsentTestCase):
         with open(key, "w") as f:
             f.write("not a real key\n")
         self.serve_asking_page("none")
-        web = d.wait_for(lambda: web_processes(self.proc.pid), 20, "the web process")[0]
+        web = d.wait_for(lambda: harness.web_processes(self.proc.pid), 20, "the web process")[0]
         self.assertNotEqual(os.readlink(f"/proc/{web}/ns/mnt"), os.readlink(f"/proc/{self.proc.pid}/ns/mnt"))
         self.assertTrue(os.path.exists(key))
         self.assertFalse(os.path.exists(f"/proc/{web}/root{key}"), "the web process sees the user's key")
@@ -120,6 +102,34 @@ class HardeningTest(harness.ConsentTestCase):
         d.wait_for_window(name="^About Vantile$", timeout=20)
         d.wait_for(lambda: [n for n in d.accessible_tree(self.proc.pid) if n["name"] == "The web page sandbox is off."],
                    10, "the About box's line on the sandbox")
+
+    def test_a_page_that_takes_memory_without_end_is_stopped_and_told_why(self):
+        d = self.desktop
+        page = self.server.serve("/hungry.html", "<html><body><script>var kept = []; setInterval(function () {"
+                                 " var block = new Uint8Array(100e6); block.fill(1); kept.push(block); }, 100);"
+                                 "</script></body></html>")
+        harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": False, "EnableScripting": True,
+                                           "WebMemoryLimitMB": 512},
+                                       [self.program])
+        self.proc = harness.start_vantile(d, env=d.accessible_env())
+        self.addCleanup(harness.stop_vantile, self.proc)
+        peak, began = 0, time.monotonic()
+        while time.monotonic() - began < 8:
+            for web in harness.web_processes(self.proc.pid):
+                try:
+                    with open(f"/proc/{web}/statm") as f:
+                        peak = max(peak, int(f.read().split()[1]) * os.sysconf("SC_PAGESIZE") >> 20)
+                except OSError:
+                    pass
+            time.sleep(0.05)
+        print(f"\nthe web process held at most {peak} MiB under a limit of 512")
+        self.assertGreater(peak, 300, "the page did take memory")
+        self.assertLess(peak, 512 + 1024, "stopped within a second of passing the limit")
+        self.assertIn("used more memory than a page may", harness.vantile_output(d))
+        d.wait_for(lambda: [n for n in d.accessible_tree(self.proc.pid)
+                            if n["name"] == "The desktop page used too much memory"],
+                   15, "the page saying it used too much memory")
+        self.assertIsNone(self.proc.poll())
 
 
 if __name__ == "__main__":

@@ -54,9 +54,8 @@ class PageTest(SessionTestCase):
         d = self.desktop
         proc = self.start(f"window.external.openFile('{self.recorder}', 'loaded');")
         d.wait_for(self.runs, 20, "the page")
-        children = d.run(["ps", "--ppid", str(proc.pid), "-o", "pid=,comm="]).stdout.split("\n")
-        web = [int(line.split()[0]) for line in children if "WebKitWebProces" in line]
-        self.assertTrue(web, children)
+        web = harness.web_processes(proc.pid)
+        self.assertTrue(web)
         for pid in web:
             os.kill(pid, signal.SIGKILL)
         self.assertEqual(d.wait_for(lambda: len(self.runs()) == 2 and self.runs(), 20, "the page again"),

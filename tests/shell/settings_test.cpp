@@ -200,6 +200,25 @@ TEST_F(SettingsTest, UnreadableSettingsFolderKeepsFieldsAndWritesNothing) {
   EXPECT_EQ(Hive(), before);
 }
 
+TEST_F(SettingsTest, TheWebMemoryLimitIsTheSettingOrAQuarterOfTheMachine) {
+  constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
+  const struct {
+    const char* stored;  // the value line, or "" for none
+    std::uint64_t machine;
+    std::uint32_t limit;
+  } rows[] = {
+      {"", 24 * kGiB, 4096}, {"", 8 * kGiB, 2048}, {"", 2 * kGiB, 1024}, {"", 0, 1024},
+      {"\"WebMemoryLimitMB\"=dword:00000200\n", 24 * kGiB, 512},
+      {"\"WebMemoryLimitMB\"=dword:00000010\n", 24 * kGiB, kLeastWebMemoryMiB},
+      {"\"WebMemoryLimitMB\"=dword:00000000\n", 8 * kGiB, 2048},  // 0: as if unset
+      {"\"WebMemoryLimitMB\"=\"512\"\n", 8 * kGiB, 2048},        // not a DWORD
+  };
+  for (const auto& row : rows) {
+    WriteHive(std::string("[HKEY_CURRENT_USER\\") + kSettingsSection + "]\n" + row.stored);
+    EXPECT_EQ(WebMemoryLimitMiB(store_, row.machine), row.limit) << row.stored << row.machine;
+  }
+}
+
 TEST(DownloadControlFlags, AllOnAndAllOff) {
   Settings on;
   on.EnableImages = on.EnableSound = on.EnableVideo = on.EnableScripting = on.EnableActiveX = on.EnableJava = true;

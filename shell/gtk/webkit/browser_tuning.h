@@ -16,6 +16,8 @@ struct BrowserTuning {
   // (The web process starts with the start page, which start-up asks for
   // as soon as the settings are read.)
   bool warm_up = true;
+  // The web process's memory limit in MiB (WebMemoryLimitMiB); 0: WebKit's own.
+  unsigned memory_limit_mib = 0;
 
   // From VANTILE_ACCELERATED_COMPOSITING=1, VANTILE_BROWSER_CACHES=1 and
   // VANTILE_WARM_UP=0.

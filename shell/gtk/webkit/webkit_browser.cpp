@@ -39,11 +39,29 @@ NavigationFacts FactsOf(WebKitNavigationAction* action) {
   return facts;
 }
 
+// The one context of every desktop view, made with the web process's
+// memory limit: WebKit's policies free caches as a page nears it, and stop
+// the process past it at their own (slow) checks; WebMemoryWatch stops it
+// within a second.
+WebKitWebContext* DesktopContext(unsigned memory_limit_mib) {
+  static WebKitWebContext* const context = [memory_limit_mib] {
+    WebKitMemoryPressureSettings* memory = webkit_memory_pressure_settings_new();
+    if (memory_limit_mib) {
+      webkit_memory_pressure_settings_set_memory_limit(memory, memory_limit_mib);
+      webkit_memory_pressure_settings_set_kill_threshold(memory, 1.0);
+    }
+    auto* made = WEBKIT_WEB_CONTEXT(g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "memory-pressure-settings", memory, nullptr));
+    webkit_memory_pressure_settings_free(memory);
+    return made;  // kept for the program's life
+  }();
+  return context;
+}
+
 }  // namespace
 
 WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related)
     : channel_(trust_, events_, [this] { return LocationURL(); }, sources_) {
-  WebKitWebContext* context = webkit_web_context_get_default();
+  WebKitWebContext* context = related ? webkit_web_view_get_context(related) : DesktopContext(tuning.memory_limit_mib);
   SetUpWebSandbox(context);
   StartupMark("context");
   if (!tuning.browser_caches) webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
@@ -74,12 +92,19 @@ WebKitBrowser::WebKitBrowser(const BrowserTuning& tuning, WebKitWebView* related
   webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
 
   // The view's floating reference is sunk into ours; the window adds its own.
-  GtkWidget* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", channel_.content(),
-                                            "settings", settings, "related-view", related, nullptr));
+  GtkWidget* view = GTK_WIDGET(related ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", channel_.content(),
+                                                      "settings", settings, "related-view", related, nullptr)
+                                       : g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", channel_.content(),
+                                                      "settings", settings, "web-context", context, nullptr));
   view_ = GObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref_sink(view)));
   ConnectSignals();
   dialogs_ = std::make_unique<PageDialogsGtk>(view_.get(), events_, channel_, trust_);
   input_ = std::make_unique<ViewInputGtk>(view_.get(), events_, trust_);
+  memory_ = std::make_unique<WebMemoryWatch>(tuning.memory_limit_mib, [this] {
+    if (out_of_memory_ || shut_down_) return;
+    out_of_memory_ = true;
+    webkit_web_view_terminate_web_process(view_.get());
+  });
 }
 
 void WebKitBrowser::ConnectSignals() {
@@ -312,12 +337,17 @@ void WebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTermi
                                            gpointer data) {
   auto* self = static_cast<WebKitBrowser*>(data);
   self->load_ = Load::Idle;
-  if (self->shut_down_ || reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;
+  // Stopped by us for its memory, or by WebKit's own limit: either way,
+  // a page that took too much memory would take it again, so it is not
+  // reloaded.
+  const bool out_of_memory = reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT || self->out_of_memory_;
+  self->out_of_memory_ = out_of_memory;
+  if (self->shut_down_ || (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !out_of_memory)) return;
   self->crashed_uri_ = self->LocationURL();
   self->reload_after_crash_ =
-      self->crash_recovery_.OnCrash(PageClock::now()) == CrashRecovery::Action::Reload;
+      self->crash_recovery_.OnCrash(PageClock::now()) == CrashRecovery::Action::Reload && !self->out_of_memory_;
   Note(std::string("the page's web process ") +
-       (reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "ran out of memory" : "ended") + "; " +
+       (out_of_memory ? "used more memory than a page may" : "ended") + "; " +
        (self->reload_after_crash_ ? "loading the page again: " : "showing what happened instead of: ") +
        self->crashed_uri_);
   // Not from inside WebKit's own signal.
@@ -327,6 +357,7 @@ void WebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTermi
 gboolean WebKitBrowser::RecoverFromCrash(gpointer data) {
   auto* self = static_cast<WebKitBrowser*>(data);
   self->recover_idle_ = 0;
+  const bool out_of_memory = std::exchange(self->out_of_memory_, false);
   if (self->shut_down_ || self->crashed_uri_.empty()) return G_SOURCE_REMOVE;
   const std::string crash_page = CrashPageAddress(ProgramFolder());
   // The page that says what happened does not try itself again.
@@ -336,7 +367,8 @@ gboolean WebKitBrowser::RecoverFromCrash(gpointer data) {
     webkit_web_view_reload(self->view_.get());
   } else {
     GCharPtr escaped(g_uri_escape_string(self->crashed_uri_.c_str(), nullptr, FALSE));
-    webkit_web_view_load_uri(self->view_.get(), (crash_page + "#" + escaped.get()).c_str());
+    const std::string why = out_of_memory ? "?memory" : "";
+    webkit_web_view_load_uri(self->view_.get(), (crash_page + why + "#" + escaped.get()).c_str());
   }
   return G_SOURCE_REMOVE;
 }

@@ -35,11 +35,13 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/gtk/glib_util.h"
+#include "shell/gtk/watches/web_memory_watch.h"
 #include "shell/gtk/webkit/browser_tuning.h"
 #include "shell/gtk/webkit/page_channel_gtk.h"
 #include "shell/gtk/webkit/page_dialogs_gtk.h"
@@ -127,6 +129,8 @@ class WebKitBrowser : public Browser {
   CrashRecovery crash_recovery_;
   guint recover_idle_ = 0;
   bool reload_after_crash_ = false;
+  bool out_of_memory_ = false;  // the last crash: past the memory limit
+  std::unique_ptr<WebMemoryWatch> memory_;
   std::string crashed_uri_;
 
   // Ready state: a requested load counts from the request until WebKit

@@ -1,11 +1,14 @@
 #include "shell/gtk/windows/desktop_window.h"
 
+#include <unistd.h>
+
 #include <utility>
 
 #include "common/file_util.h"
 #include "shell/gtk/glue/key_codes.h"
 #include "shell/live_page.h"
 #include "shell/pause_reasons.h"
+#include "shell/settings.h"
 
 namespace vantile {
 namespace {
@@ -14,6 +17,9 @@ BrowserTuning TuningFor(const DesktopWindowSetup& setup) {
   BrowserTuning tuning = BrowserTuning::FromEnvironment();
   // A window that shares another's web process has nothing to warm up.
   if (setup.related) tuning.warm_up = false;
+  const auto pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGESIZE);
+  tuning.memory_limit_mib = WebMemoryLimitMiB(
+      setup.registry, pages > 0 && page_size > 0 ? std::uint64_t(pages) * std::uint64_t(page_size) : 0);
   return tuning;
 }
 
