@@ -25,7 +25,7 @@ Runs alternate between the programs, each with a fresh profile; the
 figures are medians, and ratios are medians of each round's own ratio.
 
     python3 bench/startup_bench.py [--runs 10] [--build build] [--pages tiles,desktop]
-                                   [--explore] [--baseline-build DIR] [--without-warm-up]
+                                   [--explore] [--baseline-build DIR] [--without-sandbox] [--without-warm-up]
                                    [--with-webkit-defaults]
 """
 import argparse
@@ -303,6 +303,8 @@ def main():
                         help="also run vantile with WebKit's own rendering defaults")
     parser.add_argument("--baseline-build", metavar="DIR",
                         help="also run the vantile of another build folder (an earlier version), for before and after")
+    parser.add_argument("--without-sandbox", action="store_true",
+                        help="also run vantile with WebKit's web-process sandbox off (VANTILE_WEB_SANDBOX=0)")
     parser.add_argument("--without-warm-up", action="store_true",
                         help="also run vantile without starting WebKit's network process early (VANTILE_WARM_UP=0)")
     args = parser.parse_args()
@@ -328,6 +330,8 @@ def main():
     if args.baseline_build:
         baseline = os.path.abspath(os.path.join(args.baseline_build, "vantile"))
         variants["vantile, baseline build"] = lambda env, uri: ([baseline], {**env, **trace})
+    if args.without_sandbox:
+        variants["vantile, no sandbox"] = lambda env, uri: ([vantile], {**env, **trace, "VANTILE_WEB_SANDBOX": "0"})
     if args.without_warm_up:
         variants["vantile, no warm-up"] = lambda env, uri: ([vantile], {**env, "VANTILE_WARM_UP": "0"})
     results = {page: {name: {"time": [], "pss": [], "kinds": [], "marks": []} for name in variants}
