@@ -22,6 +22,11 @@ GtkWidget* Label(const std::string& text, bool value) {
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_CHAR);
     gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
+    // As wide as the text up to that, even at the box's least width: the
+    // box is sized for its least width, where a wrapping label would
+    // otherwise stand a character wide and the box grow tall and empty.
+    const glong characters = g_utf8_strlen(text.c_str(), -1);
+    gtk_label_set_width_chars(GTK_LABEL(label), static_cast<gint>(std::min<glong>(characters, 60)));
     gtk_widget_set_hexpand(label, TRUE);
     gtk_style_context_add_class(gtk_widget_get_style_context(label), "monospace");
     // A hyphen at the break would read as part of the argument.
