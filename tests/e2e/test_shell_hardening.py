@@ -131,6 +131,23 @@ class HardeningTest(harness.ConsentTestCase):
                    15, "the page saying it used too much memory")
         self.assertIsNone(self.proc.poll())
 
+    def test_a_web_page_cannot_take_the_whole_screen(self):
+        d = self.desktop
+        page = self.server.serve("/full.html", "<html><body style='margin:0;height:100vh' onclick=\"if"
+                                 " (!document.fullscreenEnabled) fetch('/report?unavailable'); else document.body"
+                                 ".requestFullscreen().then(function () { fetch('/report?entered'); }, function () {"
+                                 " fetch('/report?refused'); })\">click</body></html>")
+        harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": False, "EnableScripting": True},
+                                       [self.program])
+        self.proc = harness.start_vantile(d)
+        self.addCleanup(harness.stop_vantile, self.proc)
+        d.wait_for(lambda: "/full.html" in self.server.paths, 20, "the web page")
+        time.sleep(1)
+        d.click(400, 300)
+        report = d.wait_for(lambda: [p for p in self.server.paths if p.startswith("/report")], 10, "the page's report")
+        self.assertEqual(report, ["/report?unavailable"])
+
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -113,6 +113,7 @@ void WebKitBrowser::ConnectSignals() {
   g_signal_connect(view, "load-changed", G_CALLBACK(OnLoadChanged), this);
   g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), this);
   g_signal_connect(view, "notify::uri", G_CALLBACK(OnAddressChanged), this);
+  g_signal_connect(view, "enter-fullscreen", G_CALLBACK(OnEnterFullscreen), this);
   // Before WebKit's own handlers, which would load a dropped link or file.
   RefuseForeignDrops(view_.get());
 }
@@ -289,6 +290,10 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       // The last document's watches end with it.
       self->sources_.Forget();
       const DocumentTrust::Commit commit = self->trust_.Committed(self->LocationURL());
+      // Only the user's own page may ask for the whole screen; any other
+      // document finds full screen unavailable, so its request fails.
+      webkit_settings_set_enable_fullscreen(webkit_web_view_get_settings(self->view_.get()),
+                                            self->trust_.MainDocumentLocal(self->LocationURL()));
       self->CarryOut(commit.verdict);
       if (!commit.restore.empty()) {
         // The refused load came without a response to refuse (about:blank):
@@ -307,6 +312,17 @@ void WebKitBrowser::OnAddressChanged(GObject*, GParamSpec*, gpointer data) {
   // A same-document navigation changes the address without a load.
   if (self->load_ == Load::Requested && !webkit_web_view_is_loading(self->view_.get())) self->load_ = Load::Idle;
   self->CarryOut(self->trust_.AddressChanged(self->LocationURL()));
+}
+
+gboolean WebKitBrowser::OnEnterFullscreen(WebKitWebView*, gpointer data) {
+  auto* self = static_cast<WebKitBrowser*>(data);
+  // Full screen would hide the panel and every other window behind content
+  // the user did not choose as a desktop; their own page may (it fills the
+  // screen anyway). Other documents have full screen turned off as they
+  // commit; this holds for a frame from elsewhere in the user's page.
+  if (self->trust_.UsersOwnPage()) return FALSE;
+  Note("refused full screen to a page that is not the desktop's own: " + self->LocationURL());
+  return TRUE;
 }
 
 void WebKitBrowser::CarryOut(const std::optional<TopLoadVerdict>& verdict) {

@@ -98,6 +98,7 @@ class WebKitBrowser : public Browser {
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer);
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
   static void OnAddressChanged(GObject*, GParamSpec*, gpointer);
+  static gboolean OnEnterFullscreen(WebKitWebView*, gpointer);
   static void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer);
   static gboolean RecoverFromCrash(gpointer);
 
