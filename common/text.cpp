@@ -253,13 +253,14 @@ std::string MnemonicLabel(const std::string& caption) {
   return out;
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 std::optional<std::string> PercentDecoded(std::string_view text) {
-  auto hex = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -267,8 +268,8 @@ std::optional<std::string> PercentDecoded(std::string_view text) {
       out.push_back(text[i]);
       continue;
     }
-    const int high = i + 2 < text.size() ? hex(text[i + 1]) : -1;
-    const int low = i + 2 < text.size() ? hex(text[i + 2]) : -1;
+    const int high = i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+    const int low = i + 2 < text.size() ? HexDigitValue(text[i + 2]) : -1;
     if (high < 0 || low < 0 || (high == 0 && low == 0)) return std::nullopt;
     out.push_back(static_cast<char>(high * 16 + low));
     i += 2;

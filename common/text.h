@@ -33,6 +33,9 @@ int CompareIgnoreCase(std::string_view a, std::string_view b);
 std::size_t FindIgnoreCase(std::string_view haystack, std::string_view needle,
                            std::size_t from = 0);
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);
+
 // `text` with every "%XY" escape decoded; nothing when an escape is broken
 // or decodes to NUL, which no address the program compares may hold.
 std::optional<std::string> PercentDecoded(std::string_view text);

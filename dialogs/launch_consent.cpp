@@ -1,7 +1,5 @@
 #include "dialogs/launch_consent.h"
 
-#include <glib.h>
-
 #include <cstdio>
 #include <string>
 
@@ -30,54 +28,28 @@ std::pair<char32_t, std::size_t> NextCharacter(std::string_view text, std::size_
   return {code, length};
 }
 
-// Default-ignorable code points that GLib's tables file under letters or
-// marks, so that no category test finds them: the Hangul fillers, the
-// combining grapheme joiner, the Khmer inherent vowels, the Mongolian and
-// standard variation selectors.
-bool IsIgnorableLetterOrMark(char32_t c) {
-  return c == 0x034F || c == 0x115F || c == 0x1160 || c == 0x17B4 || c == 0x17B5 || (c >= 0x180B && c <= 0x180F) ||
-         c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFFA0 || (c >= 0xE0100 && c <= 0xE01EF);
-}
-
-bool IsCombiningMark(GUnicodeType type) {
-  return type == G_UNICODE_NON_SPACING_MARK || type == G_UNICODE_SPACING_MARK || type == G_UNICODE_ENCLOSING_MARK;
-}
-
-// Whether `c` shows as itself. A combining mark does only on a character
-// that does; `after_visible` says whether the one before it did.
-bool ShowsAsItself(char32_t c, bool after_visible) {
+// Whether a character of the text shows as itself. A combining mark does
+// only on a character that does; `after_visible` says whether the one
+// before it did.
+bool ShowsAsItself(char32_t c, bool after_visible, CharacterLook look) {
   if (c == kNotUtf8) return false;
-  if (IsIgnorableLetterOrMark(c)) return false;
-  const GUnicodeType type = g_unichar_type(c);
-  switch (type) {
-    case G_UNICODE_CONTROL:
-    case G_UNICODE_FORMAT:
-    case G_UNICODE_UNASSIGNED:
-    case G_UNICODE_PRIVATE_USE:
-    case G_UNICODE_SURROGATE:
-    case G_UNICODE_LINE_SEPARATOR:
-    case G_UNICODE_PARAGRAPH_SEPARATOR:
-      return false;
-    case G_UNICODE_SPACE_SEPARATOR:
-      return c == U' ';
-    default:
-      break;
+  switch (look(c)) {
+    case Glyph::Itself: return true;
+    case Glyph::Combining: return after_visible;
+    case Glyph::Mark: break;
   }
-  if (IsCombiningMark(type)) return after_visible;
-  // Other zero-width characters (the zero width space) show nothing; the
-  // Hangul vowels and finals that GLib counts with them join a syllable.
-  return !g_unichar_iszerowidth(c) || type == G_UNICODE_OTHER_LETTER;
+  return false;
 }
 
 }  // namespace
 
-std::string VisibleText(std::string_view text) {
+std::string VisibleText(std::string_view text, CharacterLook look) {
   if (text.empty()) return "\"\"";
   std::string out;
   bool after_visible = false;
   for (std::size_t i = 0; i < text.size();) {
     const auto [code, length] = NextCharacter(text, i);
-    const bool shows = ShowsAsItself(code, after_visible);
+    const bool shows = ShowsAsItself(code, after_visible, look);
     after_visible = shows && code != U' ';
     if (shows) {
       out.append(text.substr(i, length));
@@ -108,14 +80,14 @@ std::string CharacterCount(std::string_view text) {
   return std::to_string(count) + (count == 1 ? " character" : " characters");
 }
 
-ConsentText DescribeConsent(const LaunchConsent& consent) {
+ConsentText DescribeConsent(const LaunchConsent& consent, CharacterLook look) {
   ConsentText text;
-  const std::string asker = consent.asker.empty() ? "A page from elsewhere" : VisibleText(consent.asker);
+  const std::string asker = consent.asker.empty() ? "A page from elsewhere" : VisibleText(consent.asker, look);
   if (consent.kind == LaunchConsent::Kind::Folder) {
     text.heading = asker + " wants to open a folder";
     text.explanation = "The page you see is not your own desktop page. Open this folder only if you expected it.";
     text.accept_caption = "&Open";
-    text.rows.push_back({"Folder:", VisibleText(consent.folder)});
+    text.rows.push_back({"Folder:", VisibleText(consent.folder, look)});
     return text;
   }
   text.heading = asker + " wants to start a program";
@@ -124,15 +96,15 @@ ConsentText DescribeConsent(const LaunchConsent& consent) {
   text.accept_caption = "&Start";
   // The folder before the arguments: a long list scrolls, and nothing
   // else may scroll out of sight with it.
-  text.rows.push_back({"Program:", VisibleText(consent.program)});
-  text.rows.push_back({"In folder:", VisibleText(consent.directory)});
+  text.rows.push_back({"Program:", VisibleText(consent.program, look)});
+  text.rows.push_back({"In folder:", VisibleText(consent.directory, look)});
   if (consent.arguments.empty()) {
     text.rows.push_back({"Arguments:", "none"});
   } else {
     for (std::size_t i = 0; i < consent.arguments.size(); ++i) {
       // The count tells how much a scrolled list holds.
       const std::string label = "Arguments (" + std::to_string(consent.arguments.size()) + "):";
-      text.rows.push_back({i == 0 ? label : "", VisibleText(consent.arguments[i]), CharacterCount(consent.arguments[i])});
+      text.rows.push_back({i == 0 ? label : "", VisibleText(consent.arguments[i], look), CharacterCount(consent.arguments[i])});
     }
   }
   return text;

@@ -54,18 +54,22 @@ struct ConsentText {
   std::vector<Row> rows;
 };
 
-ConsentText DescribeConsent(const LaunchConsent& consent);
+// How a character shows on the screen, as the platform's Unicode tables
+// tell (dialogs/gtk/unicode_look_gtk.h reads GLib's): as itself; as a
+// combining mark, which shows only on a character that does; or as
+// nothing a reader could be sure of, so it is written as a mark.
+enum class Glyph { Itself, Combining, Mark };
+using CharacterLook = Glyph (*)(char32_t code);
+
+ConsentText DescribeConsent(const LaunchConsent& consent, CharacterLook look);
 
 // An argument or path as the user can read it unambiguously. Every
-// character that does not plainly show as itself is written as a mark
-// such as <U+2028>: controls (the C0 ones as their symbols, a line feed as
-// "␊"), line and paragraph separators, spaces other than the ASCII one,
-// format characters (direction marks, soft hyphens, word joiners, tags),
-// other default-ignorable, private-use, unassigned and surrogate code
-// points, and combining marks with nothing to combine with. Everything
-// else is exactly as it will be passed. An empty argument shows as "" so
-// that it is seen at all.
-std::string VisibleText(std::string_view text);
+// character `look` does not call plainly visible, a combining mark with
+// nothing to combine with and a byte that is not UTF-8 are written as a
+// mark such as <U+2028> or <0xC0> (the C0 controls as their symbols, a
+// line feed as "␊"). Everything else is exactly as it will be passed. An
+// empty argument shows as "" so that it is seen at all.
+std::string VisibleText(std::string_view text, CharacterLook look);
 // How many characters `text` holds, as the box says it: "1 character",
 // "12 characters" (a byte that is not UTF-8 counts as one).
 std::string CharacterCount(std::string_view text);

@@ -62,12 +62,7 @@ std::string FileUriFromPath(std::string_view path) {
 }
 
 std::string PercentDecode(std::string_view text) {
-  auto hex = [](char c) -> int {
-    if (IsAsciiDigit(c)) return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  };
+  const auto hex = HexDigitValue;
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/text.h"
+#include "dialogs/gtk/unicode_look_gtk.h"
 
 namespace vantile {
 
@@ -114,7 +115,7 @@ gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer) {
 }  // namespace
 
 bool RunLaunchConsent(GtkWindow* owner, const LaunchConsent& consent) {
-  const ConsentText text = DescribeConsent(consent);
+  const ConsentText text = DescribeConsent(consent, UnicodeLook);
   GtkWidget* widget = gtk_dialog_new();
   GtkDialog* box = GTK_DIALOG(widget);
   GtkWindow* window = GTK_WINDOW(widget);
