@@ -498,11 +498,12 @@ class ConsentTestCase(SessionTestCase):
         self.server = Site()
         self.addCleanup(self.server.close)
 
-    def start(self, home_page, scripting=False, accessible=False):
+    def start(self, home_page, scripting=False, accessible=False, settings=None, **run):
+        """Vantile on `home_page` with further `settings`; `run` goes to start_vantile."""
         d = self.desktop
-        write_vantile_settings(d, {"HomePage": home_page, "EnableScripting": scripting, "ShowTaskbar": False},
-                               [self.program])
-        self.proc = start_vantile(d, env=d.accessible_env() if accessible else None)
+        write_vantile_settings(d, {"HomePage": home_page, "EnableScripting": scripting, "ShowTaskbar": False,
+                                   **(settings or {})}, [self.program])
+        self.proc = start_vantile(d, env=d.accessible_env() if accessible else None, **run)
         self.window = d.wait_for_window(pid=self.proc.pid)
         self.addCleanup(stop_vantile, self.proc)
 

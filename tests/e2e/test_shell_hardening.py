@@ -84,13 +84,10 @@ class HardeningTest(harness.ConsentTestCase):
             f.write("#!/bin/sh\necho 'bwrap: Creating new namespace failed: Operation not permitted' >&2\nexit 1\n")
         os.chmod(broken, 0o755)
         page = self.server.serve("/plain.html", "<html><body style='background:#123456'>desk</body></html>")
-        harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": False}, [self.program])
         # bubblewrap refusing its namespaces, for this process alone.
-        self.proc = harness.start_vantile(d, program="/usr/bin/unshare", env=d.accessible_env(), args=[
+        self.start(page, accessible=True, program="/usr/bin/unshare", args=[
             "--mount", "--propagation", "private", "sh", "-c",
             f"mount --bind {broken} /usr/bin/bwrap && exec {harness.build_path('vantile')}"])
-        self.addCleanup(harness.stop_vantile, self.proc)
-        d.wait_for_window(pid=self.proc.pid)
         d.wait_for(lambda: d.pixel(400, 300) == "#123456", 20, "the page shown without the sandbox")
         self.assertIn("vantile: the web page sandbox is off: bubblewrap cannot make its namespaces here "
                       "(bwrap: Creating new namespace failed: Operation not permitted)", harness.vantile_output(d))
@@ -108,11 +105,7 @@ class HardeningTest(harness.ConsentTestCase):
         page = self.server.serve("/hungry.html", "<html><body><script>var kept = []; setInterval(function () {"
                                  " var block = new Uint8Array(100e6); block.fill(1); kept.push(block); }, 100);"
                                  "</script></body></html>")
-        harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": False, "EnableScripting": True,
-                                           "WebMemoryLimitMB": 512},
-                                       [self.program])
-        self.proc = harness.start_vantile(d, env=d.accessible_env())
-        self.addCleanup(harness.stop_vantile, self.proc)
+        self.start(page, scripting=True, accessible=True, settings={"WebMemoryLimitMB": 512})
         peak, began = 0, time.monotonic()
         while time.monotonic() - began < 8:
             for web in harness.web_processes(self.proc.pid):
@@ -137,10 +130,7 @@ class HardeningTest(harness.ConsentTestCase):
                                  " (!document.fullscreenEnabled) fetch('/report?unavailable'); else document.body"
                                  ".requestFullscreen().then(function () { fetch('/report?entered'); }, function () {"
                                  " fetch('/report?refused'); })\">click</body></html>")
-        harness.write_vantile_settings(d, {"HomePage": page, "ShowTaskbar": False, "EnableScripting": True},
-                                       [self.program])
-        self.proc = harness.start_vantile(d)
-        self.addCleanup(harness.stop_vantile, self.proc)
+        self.start(page, scripting=True)
         d.wait_for(lambda: "/full.html" in self.server.paths, 20, "the web page")
         time.sleep(1)
         d.click(400, 300)
